@@ -1,0 +1,40 @@
+# The native side: quarvel-tool, the native tests, and the CTest entries that run the
+# Windows executables under Wine.
+find_package(GTest REQUIRED)
+find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
+
+set(QUARVEL_WIN_BUILD ${CMAKE_SOURCE_DIR}/build/win CACHE PATH "The Windows build tree")
+
+file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
+list(REMOVE_ITEM TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/main.cpp)
+add_library(quarvel_tools STATIC ${TOOL_SOURCES})
+target_include_directories(quarvel_tools PUBLIC ${CMAKE_SOURCE_DIR}/tools ${STB_INCLUDE_DIR})
+target_link_libraries(quarvel_tools PUBLIC quarvel_core quarvel_effect_log)
+
+add_executable(quarvel-tool ${CMAKE_SOURCE_DIR}/tools/main.cpp)
+target_link_libraries(quarvel-tool PRIVATE quarvel_tools)
+
+file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
+add_executable(core_tests ${CORE_TEST_SOURCES})
+target_link_libraries(core_tests PRIVATE quarvel_core quarvel_effect_log GTest::gtest_main)
+
+file(GLOB TOOL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*.cpp)
+add_executable(tool_tests ${TOOL_TEST_SOURCES})
+target_link_libraries(tool_tests PRIVATE quarvel_tools GTest::gtest_main)
+target_compile_definitions(tool_tests PRIVATE
+  QUARVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QUARVEL_TOOL="$<TARGET_FILE:quarvel-tool>")
+add_dependencies(tool_tests quarvel-tool)
+
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run)
+add_test(NAME core_native COMMAND core_tests)
+add_test(NAME tools_native COMMAND tool_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+add_test(NAME core_wine COMMAND ${WINE_RUN} ${QUARVEL_WIN_BUILD}/core_tests.exe)
+add_test(NAME win_shell_wine COMMAND ${WINE_RUN} ${QUARVEL_WIN_BUILD}/win_tests.exe)
+add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check-imports ${QUARVEL_WIN_BUILD}/quarvel.exe)
+add_test(NAME windows_headers COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check-headers ${CMAKE_SOURCE_DIR}/src)
+file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-*)
+foreach(script ${E2E_TESTS})
+  get_filename_component(name ${script} NAME)
+  add_test(NAME e2e_${name} COMMAND ${script} ${CMAKE_SOURCE_DIR}/dist)
+endforeach()
+set_tests_properties(core_wine win_shell_wine PROPERTIES TIMEOUT 300)

@@ -1,0 +1,35 @@
+# The Windows side: quarvel.exe, the shell library and the test executables.
+set(WIN_LINK -static -static-libgcc -static-libstdc++)
+
+file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS
+  ${SRC}/app/win32_*.cpp ${SRC}/display/win32_*.cpp ${SRC}/ui/win32_*.cpp)
+list(REMOVE_ITEM SHELL_SOURCES ${SRC}/app/win32_sys.cpp ${SRC}/app/win32_main.cpp)
+add_library(quarvel_shell STATIC ${SHELL_SOURCES})
+target_include_directories(quarvel_shell PUBLIC ${SRC})
+target_compile_definitions(quarvel_shell PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(quarvel_shell PUBLIC quarvel_core comctl32 ddraw winmm gdi32 user32 kernel32)
+
+add_library(quarvel_sound STATIC ${SRC}/sound/win32_sound.cpp)
+target_include_directories(quarvel_sound PUBLIC ${SRC})
+target_compile_definitions(quarvel_sound PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(quarvel_sound PUBLIC quarvel_core winmm)
+
+enable_language(RC)
+set(RESOURCES ${SRC}/ui/quarvel.rc)
+
+add_executable(quarvel WIN32 ${SRC}/app/win32_main.cpp ${RESOURCES})
+target_link_libraries(quarvel PRIVATE quarvel_shell quarvel_sound ${WIN_LINK})
+
+# GoogleTest from the sources Debian installs, built with this compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
+add_executable(core_tests ${CORE_TEST_SOURCES})
+target_link_libraries(core_tests PRIVATE quarvel_core quarvel_effect_log gtest_main ${WIN_LINK})
+
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCES})
+target_link_libraries(win_tests PRIVATE quarvel_shell quarvel_effect_log gtest_main ${WIN_LINK})

@@ -1,0 +1,39 @@
+// The counted page allocator and the allocation balance check.
+#include "app/alloc.h"
+
+#include "app/sys.h"
+
+uint32_t AllocCount = 0;
+uint32_t ReleaseCount = 0;
+
+void* AllocBlock(uint32_t size)
+{
+    void* block = SysPageAlloc(size);
+    if (block)
+        ++AllocCount;
+    return block;
+}
+
+int FreeBlock(void* pointer)
+{
+    if (!pointer)
+        return 1;
+    if (!SysPageFree(pointer))
+        return -1;
+    ++ReleaseCount;
+    return 0;
+}
+
+int CheckMemoryBalance()
+{
+    if (AllocCount == ReleaseCount)
+        return 0;
+    ShowProgrammerError("bad memory usage count");
+    return 1;
+}
+
+int ShowProgrammerError(const char* text)
+{
+    SysMessageBox(text, "Programmer Error");
+    return 0;
+}

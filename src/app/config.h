@@ -1,0 +1,17 @@
+// Reading fc.ini at start-up into the viewpoint, the settings, the projection and the pictures.
+#pragma once
+
+#include <cstdint>
+
+extern char* ConfigPath;     // full path of fc.ini, an AllocBlock buffer
+extern int32_t ConfigStatus; // -1 not loaded, 0 loaded (shared with the picture set)
+
+// 0, or -1 when the path buffer cannot be allocated (nothing is read then).
+int LoadConfig();
+
+// Releases the pictures and the path; returns the status word when nothing is loaded.
+int FreeConfig();
+
+// The projection size and distance normalisation: ProjXs rounded down to a multiple of
+// 4, then ProjXs, ProjZs clamped to 128..2048 and ProjDs to 64..2048.
+void NormaliseProjection();
