@@ -2,7 +2,7 @@
 set(WIN_LINK -static -static-libgcc -static-libstdc++)
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS
-  ${SRC}/app/win32_*.cpp ${SRC}/display/win32_*.cpp ${SRC}/ui/win32_*.cpp)
+  ${SRC}/app/win32_*.cpp ${SRC}/display/win32_*.cpp ${SRC}/ui/win32_*.cpp ${SRC}/sound/win32_music.cpp)
 list(REMOVE_ITEM SHELL_SOURCES ${SRC}/app/win32_sys.cpp ${SRC}/app/win32_main.cpp)
 add_library(quarvel_shell STATIC ${SHELL_SOURCES})
 target_include_directories(quarvel_shell PUBLIC ${SRC})

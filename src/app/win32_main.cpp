@@ -1,0 +1,7 @@
+// The Windows entry point.
+#include "app/win32_program.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    return QuarvelMain(instance);
+}

@@ -1,0 +1,118 @@
+// The program's spine on Windows: entry, start-up and shutdown chains, message loop, RunFlags.
+#include "app/win32_program.h"
+
+#include <commctrl.h>
+
+#include "app/alloc.h"
+#include "app/config.h"
+#include "app/win32_frame.h"
+#include "app/win32_view_window.h"
+#include "display/win32_display.h"
+#include "sound/sound.h"
+#include "ui/win32_launcher.h"
+
+HINSTANCE ProgramInstance = nullptr;
+HWND Launcher = nullptr;
+int32_t DesktopWidth = 0;
+int32_t DesktopHeight = 0;
+uint32_t RunFlags = 0xFFFFFFFF;
+void (*ReactivateDisplayFunction)() = ReactivateDisplay;
+
+namespace {
+
+int InitViewWindowStep()
+{
+    return InitViewWindow(ProgramInstance);
+}
+
+} // namespace
+
+SetupStep ProgramSteps[SetupStepCount] = {
+    {InitPalette, FreePalette, -5},
+    {InitViewWindowStep, FreeViewWindow, -1},
+    {InitModeCatalogue, FreeModeCatalogue, -2},
+    {LoadConfig, FreeConfig, -3},
+    {InitMemoryDC, FreeMemoryDC, -4},
+    {LoadSoundBank, FreeSoundBank, -6},
+};
+
+int QueryDesktop()
+{
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    DesktopWidth = desktop.right - desktop.left;
+    DesktopHeight = desktop.bottom - desktop.top;
+    return 0;
+}
+
+int InitProgram(HINSTANCE instance)
+{
+    ProgramInstance = instance;
+    for (const SetupStep& step : ProgramSteps)
+        if (step.setUp() != 0)
+            return step.exitCode;
+    return 0;
+}
+
+int FreeProgram()
+{
+    for (int i = SetupStepCount - 1; i >= 0; --i)
+        ProgramSteps[i].tearDown();
+    return 0;
+}
+
+uint32_t ClearRunFlags(uint32_t mask)
+{
+    const uint32_t old = RunFlags;
+    const uint32_t cleared = old & ~mask;
+    if (cleared == 0)
+        ReactivateDisplayFunction();
+    RunFlags = cleared;
+    return old;
+}
+
+void RunMessageLoop()
+{
+    MSG message;
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+            const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+            if (got == 0) {
+                if (Launcher) {
+                    DestroyWindow(Launcher);
+                    Launcher = nullptr;
+                }
+                return;
+            }
+            if (got == -1)
+                continue; // nothing was taken, so there is nothing to dispatch
+            if (Launcher && IsDialogMessageA(Launcher, &message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        } else if (RunFlags != 0) {
+            WaitMessage();
+        } else {
+            RenderFrameFunction();
+        }
+    }
+}
+
+int QuarvelMain(HINSTANCE instance)
+{
+    ProgramInstance = instance;
+    InitCommonControls();
+    QueryDesktop();
+    const int code = InitProgram(instance);
+    if (code != 0) {
+        FreeProgram();
+        return code;
+    }
+    PlayEffect(1);
+    Launcher = CreateDialogParamA(instance, MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
+    if (Launcher)
+        RunMessageLoop();
+    FreeProgram();
+    CheckMemoryBalance();
+    return 0;
+}

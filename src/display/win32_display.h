@@ -1,0 +1,51 @@
+// The display side of the start-up chain and the presenters' entry points.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "render/trig.h"
+
+extern int32_t PaletteStatus;
+extern int32_t MemoryDCStatus;
+extern int32_t ModeCatalogueStatus;
+
+// The 256 program colours {red, green, blue, flags} behind both presenters.
+struct ProgramPaletteRecord {
+    WORD version;
+    WORD count;
+    PALETTEENTRY entries[256];
+};
+extern ProgramPaletteRecord ProgramPalette;
+extern HPALETTE ProgramPaletteHandle;
+
+// Builds the program palette from sc\nosystem.pal and the system's static colours.
+// 0, or -1 when the file cannot be opened.
+int InitPalette();
+int FreePalette();
+
+// The window presenter's memory device context and bitmap colour table. 0 or -1.
+int InitMemoryDC();
+int FreeMemoryDC();
+
+// The display modes the driver offers.
+int InitModeCatalogue();
+int FreeModeCatalogue();
+
+// Window presenter: the bitmap section of the viewport size, made when the view starts.
+// 0, or -1 when the section cannot be made (no frame may be drawn then).
+int InitWindowView();
+void CloseWindowView();
+// The window presenter's frame target: the bitmap section's pixels, or null pixels.
+FrameTarget WindowFrameTarget();
+extern HDC MemoryDC;
+
+// Full-screen presenter.
+void CloseFullScreen();
+
+// Shows the finished frame in the active presenter; 0 on success.
+int PresentFrame();
+
+// Re-maps the palette (window) or restores lost surfaces (full screen) before frames resume.
+void ReactivateDisplay();
