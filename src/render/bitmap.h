@@ -38,4 +38,9 @@ bool PictureIsSound(const Bitmap& bitmap, PictureKind kind);
 void LoadBitmapSet();
 
 // Releases slots 31 down to 0, then Backdrop, then FloorImage; only while ConfigStatus is 0.
+// Every record is left empty, all fields 0, as at program start.
 void FreeBitmapSet();
+
+// Called with each record whose block FreeBitmapSet is about to release; null normally.
+// Lets a test see the release order, which the shutdown chain depends on.
+extern void (*BitmapReleaseObserver)(const Bitmap* record);

@@ -1,0 +1,96 @@
+// Reading fc.ini at start-up into the viewpoint, the settings, the projection and the pictures.
+#include "app/config.h"
+
+#include <cstring>
+
+#include "app/alloc.h"
+#include "app/settings.h"
+#include "app/sys.h"
+#include "render/bitmap.h"
+#include "render/trig.h"
+#include "world/viewpoint.h"
+
+char* ConfigPath = nullptr;
+int32_t ConfigStatus = -1;
+
+namespace {
+
+constexpr uint32_t ModulePathBytes = 2048;
+constexpr uint32_t ConfigNameRoom = 256; // "fc.ini" and its terminator, with room to spare
+const char ConfigName[] = "fc.ini";
+
+int32_t ReadView(const char* key, int32_t fallback)
+{
+    return SysIniInt("view", key, fallback, ConfigPath);
+}
+
+} // namespace
+
+void NormaliseProjection()
+{
+    Projection.ProjXs &= ~int32_t(3);
+    if (Projection.ProjXs < 128)
+        Projection.ProjXs = 128;
+    if (Projection.ProjXs > 2048)
+        Projection.ProjXs = 2048;
+    if (Projection.ProjZs < 128)
+        Projection.ProjZs = 128;
+    if (Projection.ProjZs > 2048)
+        Projection.ProjZs = 2048;
+    if (Projection.ProjDs < 64)
+        Projection.ProjDs = 64;
+    if (Projection.ProjDs > 2048)
+        Projection.ProjDs = 2048;
+}
+
+int LoadConfig()
+{
+    // Loading twice would orphan the path and every picture block; the first load stands.
+    if (ConfigStatus == 0)
+        return 0;
+
+    char module[ModulePathBytes];
+    const uint32_t length = SysModulePath(module, sizeof module);
+    uint32_t directory = length;
+    while (directory > 0 && module[directory - 1] != '\\')
+        --directory;
+
+    ConfigPath = static_cast<char*>(AllocBlock(directory + ConfigNameRoom));
+    if (!ConfigPath)
+        return -1;
+    std::memcpy(ConfigPath, module, directory);
+    std::memcpy(ConfigPath + directory, ConfigName, sizeof ConfigName);
+
+    const int32_t x = ReadView("ViewPntX", ViewPoint.x);
+    const int32_t y = ReadView("ViewPntY", ViewPoint.y);
+    const int32_t height = ReadView("ViewPntZ", ViewPoint.height);
+    // The first move indexes the sine table before anything else reduces the angle.
+    const int32_t angle = ReadView("ViewPntA", ViewPoint.angle) & 1023;
+    PlaceViewer(x, y, height, angle);
+
+    JumpToDX = SysIniInt("program", "JumpToDX", 0, ConfigPath);
+    WinGStyle = ReadView("WinGStyle", 1);
+    LastModeXs = ReadView("LastModeXs", 640);
+    LastModeZs = ReadView("LastModeZs", 480);
+    ScrUseXs = ReadView("ScrUseXs", 320);
+    ScrUseZs = ReadView("ScrUseZs", 240);
+
+    Projection.ProjDs = ReadView("ProjDs", Projection.ProjDs);
+    Projection.ProjXs = ReadView("ProjXs", Projection.ProjXs);
+    Projection.ProjZs = ReadView("ProjZs", Projection.ProjZs);
+    NormaliseProjection();
+
+    LoadBitmapSet();
+    return 0;
+}
+
+int FreeConfig()
+{
+    if (ConfigStatus != 0)
+        return ConfigStatus;
+    FreeBitmapSet();
+    FreeBlock(ConfigPath);
+    ConfigPath = nullptr;
+    ConfigStatus = -1;
+    return 0;
+}

@@ -1,0 +1,220 @@
+// .sc0 pictures: the loader, the soundness checks the renderers rely on, and the asset set.
+#include "render/bitmap.h"
+
+#include <vector>
+
+#include "app/alloc.h"
+#include "app/config.h"
+#include "app/sys.h"
+
+Bitmap FloorImage = {};
+Bitmap Backdrop = {};
+Bitmap BitmapSlots[BitmapSlotCount] = {};
+void (*BitmapReleaseObserver)(const Bitmap* record) = nullptr;
+
+namespace {
+
+const char BackdropPath[] = "sc\\backdrop.sc0";
+const char DefaultFloorPath[] = "sc\\default.sc0";
+constexpr uint32_t FloorKeyBytes = 256; // 255 characters and the terminator
+constexpr uint32_t SlotKeyBytes = 250; // 249 characters and the terminator
+
+uint16_t Get16(const uint8_t* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16;
+}
+
+// Bytes delivered, reading on until count or the end of the file.
+uint32_t ReadFully(SysFile file, uint8_t* buffer, uint32_t count)
+{
+    uint32_t got = 0;
+    while (got < count) {
+        const uint32_t n = SysRead(file, buffer + got, count - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
+// Walks every row's run list as the sprite renderer will: row offsets, run headers, pixel
+// bytes and terminators inside the payload, runs left to right without overlap and inside
+// the width. Rows may share run lists (or tails of them), so a list already proven sound is
+// not walked again: a crafted file cannot make the check quadratic.
+bool SpriteIsSound(const Bitmap& bitmap)
+{
+    // Height 0 leaves the renderer no row to pick (it still reads row 0's offset); width 0
+    // makes its last texel column -1. Neither can show anything, so neither is accepted.
+    if (bitmap.width == 0 || bitmap.height == 0)
+        return false;
+    const uint64_t size = bitmap.size;
+    const uint8_t* data = bitmap.pixels;
+    if (uint64_t(bitmap.height) * 4 > size)
+        return false;
+    std::vector<bool> provenSound(size, false);
+    std::vector<uint32_t> walked;
+    for (uint32_t row = 0; row < bitmap.height; ++row) {
+        uint64_t at = Get32(data + row * 4);
+        int32_t previousLast = -1;
+        walked.clear();
+        for (;;) {
+            if (at + 4 > size)
+                return false;
+            const uint16_t first = Get16(data + at);
+            const uint16_t last = Get16(data + at + 2);
+            const bool terminator = last < first;
+            if (!terminator && int32_t(first) <= previousLast)
+                return false;
+            if (provenSound[at] || terminator)
+                break;
+            if (last >= bitmap.width)
+                return false;
+            walked.push_back(uint32_t(at));
+            at += 4 + uint64_t(last - first) + 1;
+            if (at > size)
+                return false;
+            previousLast = last;
+        }
+        for (uint32_t start : walked)
+            provenSound[start] = true;
+    }
+    return true;
+}
+
+// The slots the renderers draw, and what they draw them as; false for the others.
+bool DrawnSlotKind(int slot, PictureKind* kind)
+{
+    if (slot == FloorTextureSlot) {
+        *kind = PictureKind::Floor;
+        return true;
+    }
+    if ((slot >= 1 && slot <= 4) || (slot >= 24 && slot <= 31)) {
+        *kind = PictureKind::Sprite;
+        return true;
+    }
+    return false;
+}
+
+// A picture the renderer would walk out of its payload is not kept; its header stays.
+void LoadChecked(const char* path, Bitmap* bitmap, PictureKind kind)
+{
+    if (LoadBitmap(path, bitmap) != 0 || PictureIsSound(*bitmap, kind))
+        return;
+    FreeBlock(bitmap->pixels);
+    bitmap->pixels = nullptr;
+}
+
+void ReleasePicture(Bitmap* bitmap)
+{
+    if (bitmap->pixels) {
+        if (BitmapReleaseObserver)
+            BitmapReleaseObserver(bitmap);
+        FreeBlock(bitmap->pixels);
+    }
+    *bitmap = Bitmap {};
+}
+
+} // namespace
+
+int32_t LoadBitmap(const char* path, Bitmap* bitmap)
+{
+    bitmap->pixels = nullptr;
+    if (!path)
+        return -1;
+    const SysFile file = SysOpenRead(path);
+    if (file == SysNoFile)
+        return -1;
+    uint8_t header[Sc0HeaderSize];
+    if (ReadFully(file, header, Sc0HeaderSize) < Sc0HeaderSize) {
+        SysClose(file);
+        return -2;
+    }
+    bitmap->width = Get16(header + 4);
+    bitmap->height = Get16(header + 6);
+    bitmap->field8 = int16_t(Get16(header + 8));
+    bitmap->field10 = int16_t(Get16(header + 10));
+    bitmap->size = Get32(header + 12);
+    bitmap->field16 = int16_t(Get16(header + 16));
+
+    uint8_t* block = static_cast<uint8_t*>(AllocBlock(bitmap->size));
+    if (!block) {
+        SysClose(file);
+        return -256;
+    }
+    if (ReadFully(file, block, bitmap->size) < bitmap->size) {
+        FreeBlock(block);
+        SysClose(file);
+        return -3;
+    }
+    bitmap->pixels = block;
+    SysClose(file);
+    return 0;
+}
+
+bool PictureIsSound(const Bitmap& bitmap, PictureKind kind)
+{
+    if (!bitmap.pixels)
+        return false;
+    const uint64_t area = uint64_t(bitmap.width) * bitmap.height;
+    switch (kind) {
+    case PictureKind::Plain:
+        return bitmap.size >= area;
+    case PictureKind::Floor:
+        return bitmap.size >= FloorTextureBytes;
+    case PictureKind::Backdrop:
+        return bitmap.width >= BackdropColumns && bitmap.size >= area;
+    case PictureKind::Sprite:
+        return SpriteIsSound(bitmap);
+    }
+    return false;
+}
+
+void LoadBitmapSet()
+{
+    // A second load would orphan the blocks of the first.
+    if (ConfigStatus == 0)
+        return;
+
+    char floorPath[FloorKeyBytes];
+    SysIniString("bitmaps", "floor", DefaultFloorPath, floorPath, sizeof floorPath, ConfigPath);
+    LoadBitmap(floorPath, &FloorImage);
+    LoadChecked(BackdropPath, &Backdrop, PictureKind::Backdrop);
+
+    for (int slot = 0; slot < BitmapSlotCount; ++slot) {
+        BitmapSlots[slot] = Bitmap {};
+        char key[3];
+        if (slot < 10) {
+            key[0] = char('0' + slot);
+            key[1] = 0;
+        } else {
+            key[0] = char('0' + slot / 10);
+            key[1] = char('0' + slot % 10);
+            key[2] = 0;
+        }
+        char path[SlotKeyBytes];
+        SysIniString("bitmaps", key, "?", path, sizeof path, ConfigPath);
+        if (path[0] == '?')
+            continue;
+        PictureKind kind;
+        if (DrawnSlotKind(slot, &kind))
+            LoadChecked(path, &BitmapSlots[slot], kind);
+        else
+            LoadBitmap(path, &BitmapSlots[slot]);
+    }
+    ConfigStatus = 0;
+}
+
+void FreeBitmapSet()
+{
+    if (ConfigStatus != 0)
+        return;
+    for (int slot = BitmapSlotCount - 1; slot >= 0; --slot)
+        ReleasePicture(&BitmapSlots[slot]);
+    ReleasePicture(&Backdrop);
+    ReleasePicture(&FloorImage);
+}
