@@ -11,7 +11,7 @@ namespace {
 TEST(SineTable, EveryEntryIsTheRoundedSine)
 {
     for (int i = 0; i < 1280; ++i)
-        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(2.0 * M_PI * i / 1024.0))) << "entry " << i;
+        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0))) << "entry " << i;
 }
 
 TEST(SineTable, Checkpoints)
