@@ -23,7 +23,7 @@ std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<
 {
     std::vector<uint8_t> file;
     file.reserve(32 + payload.size());
-    for (char c : {'S', 'C', '0', 0})
+    for (char c : {'S', 'C', '0', '\0'})
         file.push_back(uint8_t(c));
     Put16(&file, width);
     Put16(&file, height);
