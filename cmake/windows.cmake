@@ -33,3 +33,7 @@ target_link_libraries(core_tests PRIVATE quarvel_core quarvel_effect_log gtest_m
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCES})
 target_link_libraries(win_tests PRIVATE quarvel_shell quarvel_effect_log gtest_main ${WIN_LINK})
+
+file(GLOB SOUND_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/sound/*.cpp)
+add_executable(sound_tests ${SOUND_TEST_SOURCES})
+target_link_libraries(sound_tests PRIVATE quarvel_sound gtest_main ${WIN_LINK})

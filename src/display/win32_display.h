@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <ddraw.h>
+
 #include <cstdint>
 
 #include "render/trig.h"
@@ -29,9 +31,15 @@ int FreePalette();
 int InitMemoryDC();
 int FreeMemoryDC();
 
-// The display modes the driver offers.
+// The display modes the driver offers: ModeCount descriptions, in the driver's order.
+extern IDirectDraw* DirectDrawObject;
+extern DDSURFACEDESC* ModeCatalogue;
+extern int32_t ModeCount;
 int InitModeCatalogue();
 int FreeModeCatalogue();
+
+// The text of a DirectDraw result code; codes outside the table share one buffer.
+const char* DDErrorText(uint32_t code);
 
 // Window presenter: the bitmap section of the viewport size, made when the view starts.
 // 0, or -1 when the section cannot be made (no frame may be drawn then).
@@ -41,7 +49,10 @@ void CloseWindowView();
 FrameTarget WindowFrameTarget();
 extern HDC MemoryDC;
 
-// Full-screen presenter.
+// Full-screen presenter: an exclusive 8-bit mode of LastModeXs x LastModeZs with one back
+// buffer. InitFullScreen returns 0 or the failing step's code (-1..-4, -6, -7).
+int InitFullScreen();
+int RestoreSurfaces(int clear);
 void CloseFullScreen();
 
 // Shows the finished frame in the active presenter; 0 on success.

@@ -1,6 +1,8 @@
 // The sound bank: five WAV images read into memory at start-up and played from there.
 #include "sound/sound.h"
 
+#include "sound/win32_sound.h"
+
 #include <windows.h>
 
 #include <mmsystem.h>
@@ -19,10 +21,17 @@ int CurrentSlot = -1;
 
 BOOL Play(const void* image, DWORD flags)
 {
-    return PlaySoundA(static_cast<LPCSTR>(image), nullptr, flags);
+    return PlaySoundFunction(static_cast<LPCSTR>(image), nullptr, flags);
 }
 
 } // namespace
+
+BOOL(WINAPI* PlaySoundFunction)(LPCSTR sound, HMODULE module, DWORD flags) = PlaySoundA;
+
+const void* SoundSlotImage(int slot)
+{
+    return slot >= 0 && slot < SlotCount ? SoundSlots[slot] : nullptr;
+}
 
 int LoadSoundBank()
 {
