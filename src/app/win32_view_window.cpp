@@ -25,6 +25,10 @@ void CloseView(HWND window)
     else
         CloseWindowView();
     ShowWindow(window, SW_HIDE);
+    // Escape has already closed the tune; a view ended any other way must not leave it open,
+    // or the next start's open would fail and the old device play on. Closing twice is harmless.
+    MusicCommand("stop midifile");
+    MusicCommand("close midifile");
     if (JumpToDX != 0)
         PostQuitMessage(0);
     else if (Launcher)

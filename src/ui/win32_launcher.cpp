@@ -1,13 +1,304 @@
-// The launcher dialog's procedure.
+// The launcher dialog: the tab table and its pages, Go, Video Modes and Exit, and the
+// straight-to-the-view start.
 #include "ui/win32_launcher.h"
 
-// The launcher's pages and commands are not part of the program yet (its template is not
-// among the resources, so it is never created); closing it ends the program.
-INT_PTR CALLBACK LauncherDialogProc(HWND, UINT message, WPARAM, LPARAM)
+#include <commctrl.h>
+
+#include "app/settings.h"
+#include "app/sys.h"
+#include "app/win32_program.h"
+#include "app/win32_view_window.h"
+#include "display/win32_display.h"
+#include "render/trig.h"
+#include "sound/win32_music.h"
+#include "ui/win32_centre.h"
+
+namespace {
+
+constexpr int TabControlId = 1011;
+constexpr int GoId = 1009;
+constexpr int ExitId = 1008;
+constexpr int VideoModesId = 1012;
+constexpr int ModesInfoTemplate = 106;
+
+const char LimitsText[] = "only 8-bit modes from 128x128 to 2048x2048 are supported now";
+
+int ApplyNothing(HWND)
 {
-    if (message == WM_CLOSE) {
+    return 0;
+}
+
+HINSTANCE InstanceOf(HWND window)
+{
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+}
+
+// Destroys the shown page and creates the one of table entry `entry` (none for -1).
+void ShowPage(HWND launcher, int entry)
+{
+    if (CurrentPage) {
+        DestroyWindow(CurrentPage);
+        CurrentPage = nullptr;
+    }
+    if (entry < 0 || !TabPages[entry].pageTemplate)
+        return;
+    // The page learns its table entry from the creation parameter, to find its apply callback.
+    CurrentPage = CreateDialogIndirectParamA(InstanceOf(launcher), TabPages[entry].pageTemplate,
+        GetDlgItem(launcher, TabControlId), TabPages[entry].pageProc, LPARAM(entry));
+}
+
+// The last steps of every start of the view, once the presenter is set up.
+void StartFrames()
+{
+    SetProjectionBounds();
+    MusicCommand("open sequencer!mus\\3d.mid alias midifile");
+    MusicCommand("play midifile from 0");
+    ClearRunFlags(RunFlags);
+}
+
+// The view at once, always full screen; the launcher stays hidden for the whole run.
+void JumpToView(HWND launcher)
+{
+    WinGStyle = 0;
+    ShowWindow(launcher, SW_HIDE);
+    ShowWindow(ViewWindow, SW_SHOW);
+    Projection.ProjXs = ScrUseXs;
+    Projection.ProjZs = ScrUseZs;
+    if (InitFullScreenFunction() != 0) {
+        // No surfaces to draw into, and no launcher on this start: end as closing the view
+        // would. The presenter has shown its own message.
+        ShowWindow(ViewWindow, SW_HIDE);
         PostQuitMessage(0);
+        return;
+    }
+    StartFrames();
+}
+
+// The bits per pixel of the chosen catalogue entry; 0 when there is no such entry.
+uint32_t SelectedDepth()
+{
+    if (!ModeCatalogue || SelectedMode < 0 || SelectedMode >= ModeCount)
+        return 0;
+    return ModeCatalogue[SelectedMode].ddpfPixelFormat.dwRGBBitCount;
+}
+
+int Go(HWND launcher)
+{
+    HWND tab = GetDlgItem(launcher, TabControlId);
+    const int entry = TabPageAt(tab, int(SendMessageA(tab, TCM_GETCURSEL, 0, 0)));
+    if (entry >= 0)
+        TabPages[entry].apply(CurrentPage);
+
+    const uint32_t depth = WinGStyle != 0 ? 8 : SelectedDepth();
+    if (depth != 8 || ScrUseXs < 128 || ScrUseXs > 2048 || ScrUseZs < 128 || ScrUseZs > 2048) {
+        SysMessageBox(LimitsText, "program limitation");
         return 1;
     }
-    return 0;
+    ShowWindow(launcher, SW_HIDE);
+    ShowWindow(ViewWindow, SW_SHOW);
+    Projection.ProjXs = ScrUseXs;
+    Projection.ProjZs = ScrUseZs;
+    const int result = WinGStyle != 0 ? InitWindowViewFunction() : InitFullScreenFunction();
+    if (result != 0) {
+        ShowWindow(ViewWindow, SW_HIDE);
+        ShowWindow(launcher, SW_SHOW);
+        return 1;
+    }
+    StartFrames();
+    return 1;
+}
+
+} // namespace
+
+TabPage TabPages[TabPageCount + 1] = {
+    { "Display", 103, DisplayPageProc, ApplyNothing, nullptr, nullptr },
+    { "Sound", 105, NotImplementedPageProc, ApplyNothing, nullptr, nullptr },
+    { "Keyboard", 105, NotImplementedPageProc, ApplyNothing, nullptr, nullptr },
+    { "Mouse", 105, NotImplementedPageProc, ApplyNothing, nullptr, nullptr },
+    { "Network", 105, NotImplementedPageProc, ApplyNothing, nullptr, nullptr },
+    { "Misc", 105, NotImplementedPageProc, ApplyNothing, nullptr, nullptr },
+    { nullptr, 0, nullptr, nullptr, nullptr, nullptr },
+};
+
+HWND CurrentPage = nullptr;
+POINT PageOrigin = { 0, 0 };
+int32_t SelectedMode = 0;
+int (*InitFullScreenFunction)() = InitFullScreen;
+int (*InitWindowViewFunction)() = InitWindowView;
+
+int TabPageAt(HWND tabControl, int position)
+{
+    if (position < 0)
+        return -1;
+    TCITEMA item = {};
+    item.mask = TCIF_PARAM;
+    if (!SendMessageA(tabControl, TCM_GETITEMA, WPARAM(position), LPARAM(&item)))
+        return -1;
+    return int(item.lParam);
+}
+
+void PlacePage(HWND page, LPARAM entry)
+{
+    SetWindowLongPtrA(page, DWLP_USER, LONG_PTR(entry) + 1);
+    SetWindowPos(page, nullptr, PageOrigin.x, PageOrigin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(page, SW_SHOW);
+}
+
+int ApplyPage(HWND page)
+{
+    const LONG_PTR entry = GetWindowLongPtrA(page, DWLP_USER) - 1;
+    if (entry < 0 || entry >= TabPageCount)
+        return 0;
+    return TabPages[entry].apply(page);
+}
+
+void InitTabControl(HWND dialog)
+{
+    HWND tab = GetDlgItem(dialog, TabControlId);
+    const int buttonIds[3] = { GoId, ExitId, VideoModesId };
+    HWND buttons[3];
+    for (int i = 0; i < 3; ++i)
+        buttons[i] = GetDlgItem(dialog, buttonIds[i]);
+
+    RECT outer, tabRect;
+    GetWindowRect(dialog, &outer);
+    GetWindowRect(tab, &tabRect);
+    const LONG extraW = (outer.right - outer.left) - (tabRect.right - tabRect.left);
+    const LONG extraH = (outer.bottom - outer.top) - (tabRect.bottom - tabRect.top);
+    POINT offsets[3];
+    for (int i = 0; i < 3; ++i) {
+        RECT r;
+        GetWindowRect(buttons[i], &r);
+        offsets[i] = { r.left - tabRect.right, r.top - tabRect.bottom };
+    }
+    POINT tabAt = { tabRect.left, tabRect.top };
+    ScreenToClient(dialog, &tabAt);
+
+    const HINSTANCE instance = InstanceOf(dialog);
+    int widest = 0, tallest = 0, count = 0;
+    for (int i = 0; TabPages[i].name; ++i) {
+        TabPage& page = TabPages[i];
+        HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(page.templateId), RT_DIALOG);
+        if (!found) {
+            SysMessageBox("FindResource() in InitTabControl()", "function failed");
+            continue;
+        }
+        page.resource = LoadResource(instance, found);
+        if (!page.resource) {
+            SysMessageBox("LoadResource() in InitTabControl()", "function failed");
+            continue;
+        }
+        page.pageTemplate = static_cast<const DLGTEMPLATE*>(LockResource(page.resource));
+        if (!page.pageTemplate) {
+            SysMessageBox("LockResource() in InitTabControl()", "function failed");
+            FreeResource(page.resource);
+            page.resource = nullptr;
+            continue;
+        }
+        // Read from the plain header; the pages are not extended templates.
+        const int width = page.pageTemplate->cx;
+        const int height = page.pageTemplate->cy;
+        if (width > widest)
+            widest = width;
+        if (height > tallest)
+            tallest = height;
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.pszText = const_cast<char*>(page.name);
+        item.lParam = i; // the table entry this tab shows, whatever its position
+        SendMessageA(tab, TCM_INSERTITEMA, WPARAM(count), LPARAM(&item));
+        ++count;
+    }
+
+    RECT area = { 0, 0, widest, tallest };
+    MapDialogRect(dialog, &area);
+    SendMessageA(tab, TCM_ADJUSTRECT, TRUE, LPARAM(&area));
+    const LONG tabW = area.right - area.left;
+    const LONG tabH = area.bottom - area.top;
+    SetWindowPos(dialog, nullptr, 0, 0, tabW + extraW, tabH + extraH,
+        SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW | SWP_NOREDRAW);
+    SetWindowPos(tab, nullptr, tabAt.x, tabAt.y, tabW, tabH, SWP_NOZORDER);
+    for (int i = 0; i < 3; ++i)
+        SetWindowPos(buttons[i], nullptr, tabAt.x + tabW + offsets[i].x, tabAt.y + tabH + offsets[i].y, 0, 0,
+            SWP_NOSIZE | SWP_NOZORDER);
+
+    RECT display = { 0, 0, tabW, tabH };
+    SendMessageA(tab, TCM_ADJUSTRECT, FALSE, LPARAM(&display));
+    PageOrigin = { display.left, display.top };
+    SetFocus(tab);
+}
+
+INT_PTR CALLBACK LauncherDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        if (JumpToDX != 0) {
+            JumpToView(dialog);
+            return 0;
+        }
+        CentreWindow(dialog, GetDesktopWindow());
+        InitTabControl(dialog);
+        ShowWindow(dialog, SW_SHOW);
+        // The first tab shows the Display page unless its template failed to load.
+        ShowPage(dialog, TabPageAt(GetDlgItem(dialog, TabControlId), 0));
+        return 0;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom != TabControlId || header->code != TCN_SELCHANGE)
+            return 0;
+        HWND tab = GetDlgItem(dialog, TabControlId);
+        SetFocus(tab);
+        ShowPage(dialog, TabPageAt(tab, int(SendMessageA(tab, TCM_GETCURSEL, 0, 0))));
+        return 1;
+    }
+    case WM_COMMAND:
+        LauncherCommand(dialog, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 1;
+    case WM_DESTROY:
+        for (int i = 0; TabPages[i].name; ++i) {
+            if (TabPages[i].resource)
+                FreeResource(TabPages[i].resource);
+            TabPages[i].resource = nullptr;
+            TabPages[i].pageTemplate = nullptr;
+        }
+        // The page goes with the launcher; a later launcher must not destroy it again.
+        CurrentPage = nullptr;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int LauncherCommand(HWND dialog, int id, HWND, int)
+{
+    switch (id) {
+    case ExitId:
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        return 1;
+    case VideoModesId:
+        DialogBoxParamA(
+            InstanceOf(dialog), MAKEINTRESOURCEA(ModesInfoTemplate), dialog, ModesInfoDialogProc, 0);
+        return 1;
+    case GoId:
+        return Go(dialog);
+    default:
+        return 0;
+    }
+}
+
+INT_PTR CALLBACK NotImplementedPageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        PlacePage(page, lParam);
+        return 0;
+    case WM_DESTROY:
+        ApplyPage(page);
+        return 1;
+    default:
+        return 0;
+    }
 }
