@@ -1,10 +1,191 @@
-// Placeholder until the render command lands; replaced by its real implementation.
+// quarvel-tool render: frames of a data folder without a window, as PNG, raw indices and a state trace.
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
+#include "app/settings.h"
 #include "commands.h"
+#include "frame_runner.h"
+#include "render/trig.h"
+#include "sound/sound.h"
+#include "world/objects.h"
+#include "world/target.h"
+#include "world/viewpoint.h"
 
-int RenderCommand(int, char**)
+namespace {
+
+const char Usage[]
+    = "usage: quarvel-tool render --dir DIR [--frames N] [--keys FILE] [--viewport WxH]\n"
+      "                            [--view X,Y,HEIGHT,ANGLE] [--out FILE.png] [--raw FILE] [--trace]\n";
+
+int UsageError(const std::string& why)
 {
-    std::fprintf(stderr, "quarvel-tool render: not built yet\n");
+    std::fprintf(stderr, "quarvel-tool render: %s\n%s", why.c_str(), Usage);
     return 2;
+}
+
+int Failure(const std::string& why)
+{
+    std::fprintf(stderr, "quarvel-tool render: %s\n", why.c_str());
+    return 1;
+}
+
+bool ParseView(const char* text, int32_t v[4])
+{
+    std::istringstream in(text);
+    for (int i = 0; i < 4; ++i) {
+        long long value;
+        if (!(in >> value) || value < INT32_MIN || value > INT32_MAX)
+            return false;
+        v[i] = int32_t(value);
+        if (i < 3 && in.get() != ',')
+            return false;
+    }
+    return in.peek() == std::char_traits<char>::eof();
+}
+
+bool ReadFile(const std::string& path, std::string* text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    *text = s.str();
+    return true;
+}
+
+// One trace line: the viewer, the axes, the target state, every record in table order, the
+// sounds requested during the frame and the frame's CRC.
+void PrintTrace(int32_t frame, uint32_t crc)
+{
+    std::printf("frame=%d x=%d y=%d h=%d a=%d fx=%d fy=%d fwd=%d turn=%d ts=%u", frame, ViewPoint.x,
+        ViewPoint.y, ViewPoint.height, ViewPoint.angle, ViewPoint.fixedX, ViewPoint.fixedY,
+        ForwardAxis.velocity, TurnAxis.velocity, TargetState);
+    for (int i = 0; i < SceneObjectCount; ++i) {
+        const SceneObject& o = SceneObjectTable[i];
+        std::printf(" o%d=%d,%d,%d,%d,%d,%d,%d,%d,%d", i, o.x, o.y, o.z, o.dx, o.dy, o.width, o.height,
+            o.bitmap, o.flags);
+    }
+    std::printf(" snd=");
+    if (EffectLogCount == 0)
+        std::printf("-");
+    for (int i = 0; i < EffectLogCount; ++i)
+        std::printf(i ? ",%d" : "%d", EffectLog[i]);
+    std::printf(" crc=%08x\n", crc);
+}
+
+} // namespace
+
+int RenderCommand(int argc, char** argv)
+{
+    std::string dir, keysPath, outPath, rawPath;
+    int32_t frames = 1, width = 0, height = 0;
+    int32_t view[4];
+    bool haveView = false, trace = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--trace") {
+            trace = true;
+        } else if (!hasValue) {
+            return UsageError(arg == "--dir" || arg == "--frames" || arg == "--keys" || arg == "--viewport"
+                        || arg == "--view" || arg == "--out" || arg == "--raw"
+                    ? arg + " needs a value"
+                    : "unknown argument " + arg);
+        } else if (arg == "--dir") {
+            dir = argv[++i];
+        } else if (arg == "--frames") {
+            if (!ParseCount(argv[++i], 1, &frames))
+                return UsageError("--frames needs a count of at least 1");
+        } else if (arg == "--keys") {
+            keysPath = argv[++i];
+        } else if (arg == "--viewport") {
+            if (!ParseViewport(argv[++i], &width, &height))
+                return UsageError("--viewport needs WxH, each 128..2048");
+        } else if (arg == "--view") {
+            if (!ParseView(argv[++i], view))
+                return UsageError("--view needs X,Y,HEIGHT,ANGLE");
+            haveView = true;
+        } else if (arg == "--out") {
+            outPath = argv[++i];
+        } else if (arg == "--raw") {
+            rawPath = argv[++i];
+        } else {
+            return UsageError("unknown argument " + arg);
+        }
+    }
+    if (dir.empty())
+        return UsageError("--dir is required");
+
+    std::vector<KeyEvent> events;
+    if (!keysPath.empty()) {
+        std::string text, error;
+        if (!ReadFile(keysPath, &text))
+            return Failure("cannot read " + keysPath);
+        if (!ParseKeyScript(text, &events, &error))
+            return Failure(keysPath + ": " + error);
+    }
+    // The outputs are named relative to where we were started, not to the data folder.
+    if (!outPath.empty())
+        outPath = std::filesystem::absolute(outPath).string();
+    if (!rawPath.empty())
+        rawPath = std::filesystem::absolute(rawPath).string();
+
+    std::string error;
+    if (!OpenDataFolder(dir, &error))
+        return Failure(error);
+    if (haveView)
+        PlaceViewer(view[0], view[1], view[2], view[3]);
+    if (width == 0) {
+        width = ScrUseXs;
+        height = ScrUseZs;
+        if (width < 128 || width > 2048 || height < 128 || height > 2048) {
+            CloseDataFolder(&error);
+            return Failure("fc.ini's screen usage " + std::to_string(width) + "x" + std::to_string(height)
+                + " lies outside 128x128..2048x2048");
+        }
+    }
+    StartView(width, height);
+
+    size_t next = 0;
+    std::vector<uint8_t> raw;
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        for (; next < events.size() && events[next].frame == frame; ++next) {
+            const KeyEvent& e = events[next];
+            if (e.down)
+                PressViewKey(e.key, e.ctrl);
+            else
+                ReleaseViewKey(e.key);
+        }
+        ClearEffectLog();
+        StepAndDrawFrame(BufferPresenter);
+        if (trace) {
+            raw = RawFrame();
+            PrintTrace(frame, Crc32(raw.data(), raw.size()));
+        }
+    }
+    if (next < events.size())
+        std::fprintf(stderr,
+            "quarvel-tool render: warning: events from line %d on lie beyond the last frame\n",
+            events[next].line);
+    std::fflush(stdout);
+
+    raw = RawFrame();
+    int status = 0;
+    if (!outPath.empty() && !WriteIndexedPng(outPath, raw, width, height, &error))
+        status = Failure(error);
+    if (!rawPath.empty()) {
+        std::ofstream out(rawPath, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(raw.data()), std::streamsize(raw.size()));
+        if (!out)
+            status = Failure("cannot write " + rawPath);
+    }
+    if (!CloseDataFolder(&error))
+        status = Failure(error);
+    return status;
 }

@@ -1,0 +1,246 @@
+// The headless frame loop shared by render and bench: data folder, viewport, buffer presenter, key scripts.
+#include "frame_runner.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <unistd.h>
+
+#include <stb_image_write.h>
+
+#include "app/alloc.h"
+#include "app/config.h"
+#include "app/sys.h"
+#include "palette.h"
+#include "render/backdrop.h"
+#include "render/bitmap.h"
+#include "render/trig.h"
+#include "world/objects.h"
+#include "world/target.h"
+#include "world/viewpoint.h"
+
+namespace {
+
+std::vector<uint8_t> Buffer;
+int32_t Pitch = 0;
+
+void ClearBufferBands()
+{
+    ClearBandsInBuffer(Buffer.data(), Pitch, Backdrop);
+}
+
+int AcquireBuffer(FrameTarget* target)
+{
+    target->pixels = Buffer.data();
+    target->pitch = Pitch;
+    return 0;
+}
+
+bool ParseInt(const std::string& text, int32_t* value)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    int64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v > INT32_MAX)
+        return false;
+    *value = int32_t(v);
+    return true;
+}
+
+bool KeyByName(const std::string& name, int32_t* key)
+{
+    static const struct {
+        const char* name;
+        int32_t key;
+    } keys[] = { { "up", KeyUp }, { "down", KeyDown }, { "left", KeyLeft }, { "right", KeyRight },
+        { "a", KeyA }, { "z", KeyZ } };
+    for (const auto& k : keys)
+        if (name == k.name) {
+            *key = k.key;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+const FramePresenter BufferPresenter = { ClearBufferBands, AcquireBuffer, nullptr };
+
+bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std::string* error)
+{
+    events->clear();
+    std::istringstream in(text);
+    std::string line;
+    int32_t number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        std::vector<std::string> w;
+        for (std::string word; words >> word;)
+            w.push_back(word);
+        if (w.empty())
+            continue;
+        auto fail = [&](const std::string& why) {
+            *error = "line " + std::to_string(number) + ": " + why;
+            events->clear();
+            return false;
+        };
+        KeyEvent e {};
+        e.line = number;
+        if (!ParseInt(w[0], &e.frame))
+            return fail("frame number expected, not \"" + w[0] + "\"");
+        if (w.size() < 3)
+            return fail("expected FRAME down|up KEY");
+        if (w[1] == "down")
+            e.down = true;
+        else if (w[1] != "up")
+            return fail("\"down\" or \"up\" expected, not \"" + w[1] + "\"");
+        if (!KeyByName(w[2], &e.key))
+            return fail("key must be one of up down left right a z, not \"" + w[2] + "\"");
+        if (w.size() == 4 && e.down && w[3] == "ctrl")
+            e.ctrl = true;
+        else if (w.size() > 3)
+            return fail(
+                e.down ? "only \"ctrl\" may follow the key" : "nothing may follow the key of a release");
+        events->push_back(e);
+    }
+    std::stable_sort(events->begin(), events->end(),
+        [](const KeyEvent& a, const KeyEvent& b) { return a.frame < b.frame; });
+    return true;
+}
+
+bool ParseViewport(const char* text, int32_t* width, int32_t* height)
+{
+    const std::string s(text);
+    const size_t x = s.find('x');
+    if (x == std::string::npos)
+        return false;
+    int32_t w, h;
+    if (!ParseInt(s.substr(0, x), &w) || !ParseInt(s.substr(x + 1), &h))
+        return false;
+    if (w < 128 || w > 2048 || h < 128 || h > 2048)
+        return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+bool ParseCount(const char* text, int32_t min, int32_t* value)
+{
+    int32_t v;
+    if (!ParseInt(text, &v) || v < min)
+        return false;
+    *value = v;
+    return true;
+}
+
+bool OpenDataFolder(const std::string& dir, std::string* error)
+{
+    if (chdir(dir.c_str()) != 0) {
+        *error = "cannot enter " + dir;
+        return false;
+    }
+    // A module path without a backslash makes ConfigPath plain "fc.ini", which the current
+    // directory now resolves.
+    SysOverrideModulePath("quarvel.exe");
+    ResetSceneObjects();
+    ResetTarget();
+    if (LoadConfig() != 0) {
+        *error = "no memory for the configuration path";
+        return false;
+    }
+    return true;
+}
+
+bool CloseDataFolder(std::string* error)
+{
+    FreeConfig();
+    SysOverrideModulePath(nullptr);
+    if (AllocCount != ReleaseCount) {
+        *error = "bad memory usage count: " + std::to_string(AllocCount) + " blocks allocated, "
+            + std::to_string(ReleaseCount) + " released";
+        return false;
+    }
+    return true;
+}
+
+void StartView(int32_t width, int32_t height)
+{
+    Projection.ProjXs = width;
+    Projection.ProjZs = height;
+    SetProjectionBounds();
+    Pitch = (width + 3) & ~3;
+    Buffer.assign(size_t(Pitch) * height, 0);
+}
+
+uint8_t* FrameBuffer()
+{
+    return Buffer.data();
+}
+
+int32_t FramePitch()
+{
+    return Pitch;
+}
+
+std::vector<uint8_t> RawFrame()
+{
+    const int32_t w = Projection.ProjXs, h = Projection.ProjZs;
+    std::vector<uint8_t> raw(size_t(w) * h);
+    for (int32_t r = 0; r < h; ++r)
+        std::memcpy(raw.data() + size_t(r) * w, Buffer.data() + size_t(r) * Pitch, size_t(w));
+    return raw;
+}
+
+uint32_t Crc32(const uint8_t* data, size_t size)
+{
+    static uint32_t table[256];
+    static bool ready = false;
+    if (!ready) {
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[i] = c;
+        }
+        ready = true;
+    }
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i)
+        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+bool WriteIndexedPng(const std::string& path, const std::vector<uint8_t>& indices, int32_t width,
+    int32_t height, std::string* error)
+{
+    RgbColour file[256];
+    RgbPalette palette;
+    if (LoadPalFile("sc/nosystem.pal", file)) {
+        palette = MakeProgramPalette(file);
+    } else {
+        std::fprintf(stderr, "warning: sc/nosystem.pal unreadable, PNG written with a grey ramp\n");
+        palette = GreyRampPalette();
+    }
+    std::vector<uint8_t> rgb(indices.size() * 3);
+    for (size_t i = 0; i < indices.size(); ++i) {
+        const RgbColour& c = palette.entries[indices[i]];
+        rgb[3 * i] = c.r;
+        rgb[3 * i + 1] = c.g;
+        rgb[3 * i + 2] = c.b;
+    }
+    if (!stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3)) {
+        *error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}

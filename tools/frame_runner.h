@@ -1,0 +1,58 @@
+// The headless frame loop shared by render and bench: data folder, viewport, buffer presenter, key scripts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/frame.h"
+
+// One line of a key script: before frame `frame` (counted from 0), press or release `key`.
+struct KeyEvent {
+    int32_t frame;
+    bool down;
+    int32_t key; // virtual-key code
+    bool ctrl;
+    int32_t line; // in the script, from 1
+};
+
+// Parses a key script: one event a line, "FRAME down KEY [ctrl]" or "FRAME up KEY", KEY one of
+// up down left right a z; '#' starts a comment. Events come back ordered by frame, in script
+// order within a frame. On a bad line: false, and error names the line and what is wrong.
+bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std::string* error);
+
+// "WxH" with both in 128..2048, the viewport sizes the view accepts.
+bool ParseViewport(const char* text, int32_t* width, int32_t* height);
+
+// A decimal count >= min.
+bool ParseCount(const char* text, int32_t min, int32_t* value);
+
+// Makes DIR both the executable's folder (its fc.ini) and the current directory (data paths),
+// then loads the configuration and the pictures. False with a reason.
+bool OpenDataFolder(const std::string& dir, std::string* error);
+
+// Releases the configuration and the pictures; false with a reason when the allocation
+// balance is off.
+bool CloseDataFolder(std::string* error);
+
+// Starts the view as Go does: the viewport size into the Projection, its clip bounds, and a
+// frame buffer with the window presenter's rows of (width + 3) & ~3 bytes.
+void StartView(int32_t width, int32_t height);
+
+// The window-style presenter over the frame buffer: bands cleared in the buffer, nothing
+// shown. Valid after StartView.
+extern const FramePresenter BufferPresenter;
+uint8_t* FrameBuffer();
+int32_t FramePitch();
+
+// The last frame's palette indices, ProjXs x ProjZs bytes, top row first, without padding.
+std::vector<uint8_t> RawFrame();
+
+// CRC-32 with the zlib polynomial.
+uint32_t Crc32(const uint8_t* data, size_t size);
+
+// Writes indices through the program palette of the current directory's sc/nosystem.pal
+// (a grey ramp with a warning when it cannot be read) as an RGB PNG.
+bool WriteIndexedPng(const std::string& path, const std::vector<uint8_t>& indices, int32_t width,
+    int32_t height, std::string* error);
