@@ -97,39 +97,62 @@ Picture PaintTree()
     struct Ball {
         int32_t x, y, r;
     };
-    static const Ball balls[] = { { 64, 40, 29 }, { 38, 52, 20 }, { 90, 52, 21 }, { 46, 24, 19 },
-        { 82, 22, 20 }, { 64, 62, 19 }, { 24, 38, 13 }, { 104, 36, 14 }, { 64, 16, 14 } };
+    static const Ball balls[] = { { 64, 44, 28 }, { 40, 56, 19 }, { 88, 56, 19 }, { 44, 32, 19 },
+        { 84, 32, 19 }, { 64, 26, 20 }, { 26, 46, 13 }, { 102, 46, 13 }, { 54, 70, 15 }, { 76, 70, 15 } };
     static const Rgb leaves[]
-        = { { 10, 28, 10 }, { 28, 62, 18 }, { 56, 104, 30 }, { 112, 154, 50 }, { 178, 200, 90 } };
+        = { { 8, 24, 10 }, { 22, 54, 18 }, { 46, 92, 28 }, { 96, 140, 44 }, { 168, 194, 86 } };
+    constexpr int32_t ClumpCell = 5;
+    constexpr int64_t ClumpRadius = 4 * 256 + 200;
     for (int32_t y = 0; y < 128; ++y) {
         for (int32_t x = 0; x < 128; ++x) {
             const int32_t wobble = Fbm(Centre(x), Centre(y), 6, 2, 0, 0, 211) - One / 2;
             int64_t best = INT64_MIN;
-            const Ball* owner = nullptr;
             for (const Ball& b : balls) {
                 const int64_t dx = Centre(x) - b.x * 256, dy = Centre(y) - b.y * 256;
                 const int64_t inside
                     = int64_t(b.r) * 256 + wobble * 10 / 256 - IntSqrt(uint64_t(dx * dx + dy * dy));
-                if (inside > best) {
-                    best = inside;
-                    owner = &b;
-                }
+                best = std::max(best, inside);
             }
-            if (best < 0)
+            if (best < -2 * 256)
                 continue;
-            int32_t nx = 0, ny = 0, nz = 0, light = One / 3;
-            if (SphereNormal(Centre(x) - owner->x * 256, Centre(y) - owner->y * 256, owner->r * 256 + 1024,
-                    &nx, &ny, &nz))
-                light = Diffuse(nx, ny, nz, One / 5);
-            int32_t whole = One / 4;
-            if (SphereNormal(Centre(x) - 64 * 256, Centre(y) - 42 * 256, 56 * 256, &nx, &ny, &nz))
-                whole = Diffuse(nx, ny, nz, One / 5);
-            light = (light + whole * 3) / 4 - Mul16(SmoothRange(40 << 16, 84 << 16, y << 16), One / 6);
-            // Leaf clumps: bumps lit on their upper-left side, dark hollows between them.
-            const int32_t clump = Fbm(Centre(x), Centre(y), 7, 2, 0, 0, 223);
-            const int32_t toward = Fbm(Centre(x) + 384, Centre(y) + 384, 7, 2, 0, 0, 223)
-                - Fbm(Centre(x) - 384, Centre(y) - 384, 7, 2, 0, 0, 223);
-            light += toward - Mul16(SmoothRange(One * 45 / 100, One * 25 / 100, clump), One / 6);
+            // Leaves grow in clumps: small balls scattered on a jittered grid; the one that stands
+            // out furthest toward the eye shows, so the crown reads as heaped foliage.
+            int64_t top = INT64_MIN;
+            int32_t cnx = 0, cny = 0, cnz = One;
+            uint32_t clumpHash = 0;
+            for (int32_t j = y / ClumpCell - 1; j <= y / ClumpCell + 1; ++j)
+                for (int32_t i = x / ClumpCell - 1; i <= x / ClumpCell + 1; ++i) {
+                    const uint32_t h = Hash3(uint32_t(i), uint32_t(j), 227);
+                    const int64_t fx
+                        = (int64_t(i) * ClumpCell) * 256 + (h & 0xFFF) * ClumpCell * 256 / 0x1000;
+                    const int64_t fy
+                        = (int64_t(j) * ClumpCell) * 256 + ((h >> 12) & 0xFFF) * ClumpCell * 256 / 0x1000;
+                    int32_t nx = 0, ny = 0, nz = 0;
+                    if (!SphereNormal(Centre(x) - fx, Centre(y) - fy, ClumpRadius, &nx, &ny, &nz))
+                        continue;
+                    const int64_t height = int64_t(nz) * 5 + int64_t(h >> 24) * 256;
+                    if (height > top) {
+                        top = height;
+                        cnx = nx;
+                        cny = ny;
+                        cnz = nz;
+                        clumpHash = h;
+                    }
+                }
+            // The crown's outline is made of clumps, and no pixel outside every clump is leaf.
+            if (top == INT64_MIN || (best < 3 * 256 && cnz < One * 45 / 100) || best < 0)
+                continue;
+            int32_t nx = 0, ny = 0, nz = 0, whole = One / 4;
+            if (SphereNormal(Centre(x) - 64 * 256, Centre(y) - 46 * 256, 58 * 256, &nx, &ny, &nz))
+                whole = Diffuse(nx, ny, nz, One / 6);
+            const int32_t local = Diffuse(cnx, cny, cnz, One / 6);
+            // Deep in the crown and underneath, little light gets through.
+            const int32_t crevice = Mul16(One - cnz, One / 5);
+            const int32_t under = Mul16(SmoothRange(44 << 16, 86 << 16, y << 16), One / 5);
+            const int32_t shade
+                = int32_t((clumpHash >> 8) & 0xFF) * (One / 5) / 255 - One / 10; // clump to clump
+            const int32_t light = Mul16(whole, One * 80 / 100) + Mul16(local, One * 35 / 100) - crevice
+                - under + shade - One / 12;
             Put(p, x, y, Gradient(leaves, 5, light));
         }
     }
