@@ -242,7 +242,7 @@ int BenchCommand(int argc, char** argv)
     // Every stage of every frame is timed in every pass; a frame's cost is its median over
     // the passes, which drops the passes in which the system took the processor away.
     const double pixels = double(width) * height * frames;
-    const int32_t reps = int32_t(std::clamp(4e8 / pixels, 5.0, 31.0));
+    const int32_t reps = int32_t(std::clamp(4e8 / pixels, 9.0, 31.0));
     const uint32_t allocBefore = AllocCount;
     std::vector<int64_t> times(size_t(StageCount) * frames * reps);
     for (int32_t r = -2; r < reps; ++r) { // two warm-up passes

@@ -15,8 +15,10 @@ FloorCorner FloorCorners[4] = {
 
 namespace {
 
-// A convex quadrilateral cut by three lines has at most seven vertices.
-constexpr int MaxVertices = 8;
+// A convex quadrilateral cut by three lines has at most seven vertices, but the rounded
+// projection can bend an edge across a clip line; sized so that every clip may double its
+// input (4 corners, then 8, 16, 32) and no rounding can overrun them.
+constexpr int MaxVertices = 32;
 
 struct ViewVertex {
     int16_t x, depth;

@@ -35,7 +35,8 @@ constexpr int32_t MaxFloorSpans = 2048;
 
 // The spans of this frame's floor polygon, top row first, from the transformed corners,
 // ViewPoint.height and the Projection. spans must hold MaxFloorSpans records. Returns how
-// many were written: 0 when no floor shows.
+// many were written: 0 when no floor shows, which includes eye heights whose near depth
+// does not fit 16 bits and heights above 32767.
 int32_t BuildFloorSpans(FloorSpan* spans);
 
 // Draws the floor from BitmapSlots[FloorTextureSlot]; nothing when that slot holds no

@@ -410,3 +410,30 @@ TEST(RenderCrc, KnownValues)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RenderBench, ReportsEveryStageAndAMachineReadableLastLine)
+{
+    std::string out;
+    ASSERT_EQ(RunCommand(std::string(QUARVEL_TOOL) + " bench --dir " + Quote(RenderEnvironment::Data)
+                      + " --viewport 160x128 --frames 3",
+                  &out),
+        0);
+    const std::vector<std::string> lines = Lines(out);
+    ASSERT_FALSE(lines.empty());
+    const std::string& last = lines.back();
+    EXPECT_EQ(last.rfind("bench viewport=160x128 ", 0), 0u) << last;
+    for (const char* key : { "fps", "frame_ns_px", "floor_ns_px", "span_baseline_ns_px", "memset_ns_px",
+             "floor_vs_baseline", "frame_vs_baseline" }) {
+        const std::string value = Field(last, key);
+        ASSERT_FALSE(value.empty()) << key << " missing from: " << last;
+        EXPECT_GT(std::stod(value), 0.0) << key;
+    }
+    EXPECT_NE(out.find("allocations during the frames: 0"), std::string::npos) << out;
+    EXPECT_NE(
+        RunCommand(std::string(QUARVEL_TOOL) + " bench --dir " + Quote(RenderEnvironment::Scratch / "none")),
+        0);
+}
+
+} // namespace
