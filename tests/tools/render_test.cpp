@@ -17,6 +17,7 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
+#include "app/sys.h"
 #include "frame_runner.h"
 #include "world/viewpoint.h"
 
@@ -273,7 +274,10 @@ TEST(RenderTool, DefaultViewportIsTheScreenUsage)
 {
     const fs::path raw = RenderEnvironment::Scratch / "default.raw";
     ASSERT_EQ(RunCommand(Render("--raw " + Quote(raw))), 0);
-    EXPECT_EQ(fs::file_size(raw), 640u * 480u); // ScrUseXs x ScrUseZs of the default fc.ini
+    const std::string ini = (RenderEnvironment::Data / "fc.ini").string();
+    const int32_t width = SysIniInt("view", "ScrUseXs", 320, ini.c_str());
+    const int32_t height = SysIniInt("view", "ScrUseZs", 240, ini.c_str());
+    EXPECT_EQ(fs::file_size(raw), uintmax_t(width) * uintmax_t(height));
 }
 
 TEST(RenderTool, BadArgumentsAreRefused)
