@@ -209,6 +209,8 @@ TEST_P(RenderReplay, TraceMatchesTheRecording)
     fs::copy_file(png, out / (name + "-actual.png"), fs::copy_options::overwrite_existing);
     std::string diffNote = " (no golden PNG to compare the last frame with)";
     int32_t differing = 0;
+    if (fs::exists(goldenPng))
+        fs::copy_file(goldenPng, out / (name + "-expected.png"), fs::copy_options::overwrite_existing);
     if (fs::exists(goldenPng) && WriteDiffImage(goldenPng, png, out / (name + "-diff.png"), &differing))
         diffNote
             = "; last frame differs in " + std::to_string(differing) + " pixels, see " + name + "-diff.png";
