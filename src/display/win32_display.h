@@ -35,8 +35,12 @@ int FreeMemoryDC();
 extern IDirectDraw* DirectDrawObject;
 extern DDSURFACEDESC* ModeCatalogue;
 extern int32_t ModeCount;
+// InitModeCatalogue: 0; -1 no DirectDraw object or no temporary file; -2 enumeration
+// failed; -3 no memory for the records (also when the driver offers no mode).
 int InitModeCatalogue();
 int FreeModeCatalogue();
+// Where the DirectDraw object comes from: DirectDrawCreate, or a test's fake.
+extern HRESULT(WINAPI* DirectDrawCreateFunction)(GUID* driver, IDirectDraw** object, IUnknown* outer);
 
 // The text of a DirectDraw result code; codes outside the table share one buffer.
 const char* DDErrorText(uint32_t code);
@@ -52,8 +56,22 @@ extern HDC MemoryDC;
 // Full-screen presenter: an exclusive 8-bit mode of LastModeXs x LastModeZs with one back
 // buffer. InitFullScreen returns 0 or the failing step's code (-1..-4, -6, -7).
 int InitFullScreen();
+// The primary's Restore result; with clear 1 both surfaces are also filled with colour 0.
 int RestoreSurfaces(int clear);
+// Safe when the full-screen view is not set up, and twice.
 void CloseFullScreen();
+// The flipping pair and the palette while the full-screen view is set up, null otherwise;
+// tests hand in fakes here.
+extern IDirectDrawSurface* PrimarySurface;
+extern IDirectDrawSurface* BackSurface;
+extern IDirectDrawPalette* FullScreenPalette;
+extern int32_t FullScreenStatus;
+// ShowCursor, replaceable so tests can count the hides and shows.
+extern int(WINAPI* ShowCursorFunction)(BOOL show);
+// The full-screen halves of PresentFrame (0 flipped, 1 lost and not restored, -1 other
+// error) and of ReactivateDisplay.
+int PresentFullScreen();
+void ReactivateFullScreen();
 
 // Shows the finished frame in the active presenter; 0 on success.
 int PresentFrame();

@@ -139,15 +139,10 @@ FrameTarget WindowFrameTarget()
     return {SectionPixels, RoundedWidth()};
 }
 
-void CloseFullScreen()
-{
-    // No full-screen surfaces exist yet: the window presenter is the only one built.
-}
-
 int PresentFrame()
 {
     if (WinGStyle == 0)
-        return -1;
+        return PresentFullScreen();
     HDC windowDC = GetDC(ViewWindow);
     HPALETTE previous = SelectPalette(windowDC, ProgramPaletteHandle, FALSE);
     BitBlt(windowDC, 0, 0, RoundedWidth(), Projection.ProjZs, MemoryDC, 0, 0, SRCCOPY);
@@ -159,8 +154,10 @@ int PresentFrame()
 
 void ReactivateDisplay()
 {
-    if (WinGStyle == 0)
+    if (WinGStyle == 0) {
+        ReactivateFullScreen();
         return;
+    }
     HDC windowDC = GetDC(ViewWindow);
     HPALETTE previous = SelectPalette(windowDC, ProgramPaletteHandle, FALSE);
     UnrealizeObject(ProgramPaletteHandle);
