@@ -89,6 +89,10 @@ TEST_F(DisplayPage, TheStoredModeIsPreselectedOnlyAtEightBits)
     } cases[] = {
         { "two matches: the later", { Mode(640, 480, 8), Mode(800, 600, 8), Mode(640, 480, 8) }, 640, 480,
             2 },
+        { "two matches after others: the later",
+            { Mode(800, 600, 8), Mode(640, 480, 8), Mode(1024, 768, 8), Mode(640, 480, 8),
+                Mode(320, 200, 8) },
+            640, 480, 3 },
         { "only a 16-bit match", { Mode(800, 600, 8), Mode(640, 480, 16) }, 640, 480, 0 },
         { "no match: entry 0 whatever its depth", { Mode(640, 480, 16), Mode(800, 600, 8) }, 1024, 768, 0 },
         { "match at the end", { Mode(320, 200, 8), Mode(320, 240, 8), Mode(1024, 768, 8) }, 1024, 768, 2 },
