@@ -1,338 +1,232 @@
-// DirectDraw error texts and the display-mode catalogue, with a fake driver and with Wine's own.
-#include <gtest/gtest.h>
-
+// DirectDraw error texts, the display-mode catalogue, and a full-screen round trip on Wine's DirectDraw.
 #include <cstring>
 #include <set>
-#include <string>
 
 #include "app/alloc.h"
-#include "app/sys.h"
-#include "display/win32_display.h"
+#include "app/win32_frame.h"
 
 #include "win32_display_fakes.h"
 
 namespace {
 
-// ---- DDErrorText ----------------------------------------------------------------------------
-
-TEST(DDErrorText, GivesTheTextOfEachCode)
+TEST(DDErrorText, KnownCodesUnknownCodesAndTheSharedBuffer)
 {
-    const struct {
-        uint32_t code;
-        const char* text;
-    } cases[] = {
-        {0x00000000, "No error"},
-        {0x887601C2,
-            "Access to this surface is being refused because the surface memory is gone. The "
-            "DirectDrawSurface object representing this surface should have Restore called on it."},
-        {0x8876021C,
-            "Informs DirectDraw that the previous Blt which is transfering information to or from "
-            "this Surface is incomplete."},
-        {0x80004005, "Generic failure."},
-        {0x80070057, "One or more of the parameters passed to the function are incorrect."},
-        {0x88760078, "DirectDraw does not support the requested mode."},
-        {0x887600B4, "there is no alpha accleration hardware present or available."},
-        {0x88760180, "Can only have ony color key active at one time for overlays."},
-        {0x887601E0,
-            "Size requested by DirectDraw is too large --    the individual height and width are OK."},
-        {0x88760248,
-            "Surface was not locked.  An attempt to unlock a surface that was not locked at all, or "
-            "by this process, has been attempted."},
-        {0x88760096, "Rectangle provided was invalid."},
-        {0x88760230, "Rectangle provided"},
-        {0x80004001, "Action not supported."},
-    };
-    for (const auto& c : cases)
-        EXPECT_STREQ(DDErrorText(c.code), c.text) << std::hex << c.code;
-}
-
-TEST(DDErrorText, BothOutOfMemoryCodesShareOneText)
-{
-    EXPECT_EQ(DDErrorText(0x8007000E), DDErrorText(0x8876017C));
+    EXPECT_STREQ(DDErrorText(0), "No error");
+    EXPECT_STREQ(DDErrorText(0x887601C2),
+        "Access to this surface is being refused because the surface memory is gone. The DirectDrawSurface "
+        "object representing this surface should have Restore called on it.");
+    EXPECT_STREQ(DDErrorText(0x88760230), "Rectangle provided"); // the table's last row
+    EXPECT_EQ(DDErrorText(0x8007000E), DDErrorText(0x8876017C)); // rows 68 and 69: one text
     EXPECT_STREQ(DDErrorText(0x8876017C), "DirectDraw does not have enough memory to perform the operation.");
+    const char* unknown = DDErrorText(1);
+    EXPECT_STREQ(unknown, "unknown error: 00000001");
+    DDErrorText(DDERR_SURFACELOST); // a known code leaves the buffer alone
+    EXPECT_STREQ(unknown, "unknown error: 00000001");
+    EXPECT_EQ(DDErrorText(0x8876ABCD), unknown);
+    EXPECT_STREQ(unknown, "unknown error: 8876ABCD");
 }
 
-// The platform header's own names for the codes, so a mistyped code in the table shows.
-const HRESULT KnownCodes[] = {DD_OK, DDERR_ALREADYINITIALIZED, DDERR_BLTFASTCANTCLIP,
-    DDERR_CANNOTATTACHSURFACE, DDERR_CANNOTDETACHSURFACE, DDERR_CANTCREATEDC, DDERR_CANTDUPLICATE,
-    DDERR_CLIPPERISUSINGHWND, DDERR_COLORKEYNOTSET, DDERR_CURRENTLYNOTAVAIL, DDERR_DIRECTDRAWALREADYCREATED,
-    DDERR_EXCEPTION, DDERR_EXCLUSIVEMODEALREADYSET, DDERR_GENERIC, DDERR_HEIGHTALIGN, DDERR_HWNDALREADYSET,
-    DDERR_HWNDSUBCLASSED, DDERR_IMPLICITLYCREATED, DDERR_INCOMPATIBLEPRIMARY, DDERR_INVALIDCAPS,
-    DDERR_INVALIDCLIPLIST, DDERR_INVALIDDIRECTDRAWGUID, DDERR_INVALIDMODE, DDERR_INVALIDOBJECT,
-    DDERR_INVALIDPARAMS, DDERR_INVALIDPIXELFORMAT, DDERR_INVALIDPOSITION, DDERR_INVALIDRECT,
-    DDERR_LOCKEDSURFACES, DDERR_NO3D, DDERR_NOALPHAHW, DDERR_NOBLTHW, DDERR_NOCLIPLIST,
-    DDERR_NOCLIPPERATTACHED, DDERR_NOCOLORCONVHW, DDERR_NOCOLORKEY, DDERR_NOCOLORKEYHW,
-    DDERR_NOCOOPERATIVELEVELSET, DDERR_NODC, DDERR_NODDROPSHW, DDERR_NODIRECTDRAWHW, DDERR_NOEMULATION,
-    DDERR_NOEXCLUSIVEMODE, DDERR_NOFLIPHW, DDERR_NOGDI, DDERR_NOHWND, DDERR_NOMIRRORHW, DDERR_NOOVERLAYDEST,
-    DDERR_NOOVERLAYHW, DDERR_NOPALETTEATTACHED, DDERR_NOPALETTEHW, DDERR_NORASTEROPHW, DDERR_NOROTATIONHW,
-    DDERR_NOSTRETCHHW, DDERR_NOT4BITCOLOR, DDERR_NOT4BITCOLORINDEX, DDERR_NOT8BITCOLOR,
-    DDERR_NOTAOVERLAYSURFACE, DDERR_NOTEXTUREHW, DDERR_NOTFLIPPABLE, DDERR_NOTFOUND, DDERR_NOTLOCKED,
-    DDERR_NOTPALETTIZED, DDERR_NOVSYNCHW, DDERR_NOZBUFFERHW, DDERR_NOZOVERLAYHW, DDERR_OUTOFCAPS,
-    DDERR_OUTOFMEMORY, DDERR_OUTOFVIDEOMEMORY, DDERR_OVERLAYCANTCLIP, DDERR_OVERLAYCOLORKEYONLYONEACTIVE,
-    DDERR_OVERLAYNOTVISIBLE, DDERR_PALETTEBUSY, DDERR_PRIMARYSURFACEALREADYEXISTS, DDERR_REGIONTOOSMALL,
-    DDERR_SURFACEALREADYATTACHED, DDERR_SURFACEALREADYDEPENDENT, DDERR_SURFACEBUSY, DDERR_SURFACEISOBSCURED,
-    DDERR_SURFACELOST, DDERR_SURFACENOTATTACHED, DDERR_TOOBIGHEIGHT, DDERR_TOOBIGSIZE, DDERR_TOOBIGWIDTH,
-    DDERR_UNSUPPORTED, DDERR_UNSUPPORTEDFORMAT, DDERR_UNSUPPORTEDMASK, DDERR_VERTICALBLANKINPROGRESS,
-    DDERR_WASSTILLDRAWING, DDERR_WRONGMODE, DDERR_XALIGN};
-
+// The platform header's names, so a mistyped code in the table shows.
 TEST(DDErrorText, EveryCodeTheHeaderNamesHasItsOwnText)
 {
-    ASSERT_EQ(sizeof KnownCodes / sizeof KnownCodes[0], 91u);
-    std::set<const char*> texts;
-    for (const HRESULT code : KnownCodes) {
-        const char* text = DDErrorText(uint32_t(code));
-        EXPECT_NE(std::strncmp(text, "unknown error", 13), 0) << std::hex << uint32_t(code);
-        EXPECT_GT(std::strlen(text), 0u);
+    const HRESULT codes[] = { DD_OK, DDERR_ALREADYINITIALIZED, DDERR_BLTFASTCANTCLIP,
+        DDERR_CANNOTATTACHSURFACE, DDERR_CANNOTDETACHSURFACE, DDERR_CANTCREATEDC, DDERR_CANTDUPLICATE,
+        DDERR_CLIPPERISUSINGHWND, DDERR_COLORKEYNOTSET, DDERR_CURRENTLYNOTAVAIL,
+        DDERR_DIRECTDRAWALREADYCREATED, DDERR_EXCEPTION, DDERR_EXCLUSIVEMODEALREADYSET, DDERR_GENERIC,
+        DDERR_HEIGHTALIGN, DDERR_HWNDALREADYSET, DDERR_HWNDSUBCLASSED, DDERR_IMPLICITLYCREATED,
+        DDERR_INCOMPATIBLEPRIMARY, DDERR_INVALIDCAPS, DDERR_INVALIDCLIPLIST, DDERR_INVALIDDIRECTDRAWGUID,
+        DDERR_INVALIDMODE, DDERR_INVALIDOBJECT, DDERR_INVALIDPARAMS, DDERR_INVALIDPIXELFORMAT,
+        DDERR_INVALIDPOSITION, DDERR_INVALIDRECT, DDERR_LOCKEDSURFACES, DDERR_NO3D, DDERR_NOALPHAHW,
+        DDERR_NOBLTHW, DDERR_NOCLIPLIST, DDERR_NOCLIPPERATTACHED, DDERR_NOCOLORCONVHW, DDERR_NOCOLORKEY,
+        DDERR_NOCOLORKEYHW, DDERR_NOCOOPERATIVELEVELSET, DDERR_NODC, DDERR_NODDROPSHW, DDERR_NODIRECTDRAWHW,
+        DDERR_NOEMULATION, DDERR_NOEXCLUSIVEMODE, DDERR_NOFLIPHW, DDERR_NOGDI, DDERR_NOHWND, DDERR_NOMIRRORHW,
+        DDERR_NOOVERLAYDEST, DDERR_NOOVERLAYHW, DDERR_NOPALETTEATTACHED, DDERR_NOPALETTEHW,
+        DDERR_NORASTEROPHW, DDERR_NOROTATIONHW, DDERR_NOSTRETCHHW, DDERR_NOT4BITCOLOR,
+        DDERR_NOT4BITCOLORINDEX, DDERR_NOT8BITCOLOR, DDERR_NOTAOVERLAYSURFACE, DDERR_NOTEXTUREHW,
+        DDERR_NOTFLIPPABLE, DDERR_NOTFOUND, DDERR_NOTLOCKED, DDERR_NOTPALETTIZED, DDERR_NOVSYNCHW,
+        DDERR_NOZBUFFERHW, DDERR_NOZOVERLAYHW, DDERR_OUTOFCAPS, DDERR_OUTOFMEMORY, DDERR_OUTOFVIDEOMEMORY,
+        DDERR_OVERLAYCANTCLIP, DDERR_OVERLAYCOLORKEYONLYONEACTIVE, DDERR_OVERLAYNOTVISIBLE, DDERR_PALETTEBUSY,
+        DDERR_PRIMARYSURFACEALREADYEXISTS, DDERR_REGIONTOOSMALL, DDERR_SURFACEALREADYATTACHED,
+        DDERR_SURFACEALREADYDEPENDENT, DDERR_SURFACEBUSY, DDERR_SURFACEISOBSCURED, DDERR_SURFACELOST,
+        DDERR_SURFACENOTATTACHED, DDERR_TOOBIGHEIGHT, DDERR_TOOBIGSIZE, DDERR_TOOBIGWIDTH, DDERR_UNSUPPORTED,
+        DDERR_UNSUPPORTEDFORMAT, DDERR_UNSUPPORTEDMASK, DDERR_VERTICALBLANKINPROGRESS, DDERR_WASSTILLDRAWING,
+        DDERR_WRONGMODE, DDERR_XALIGN };
+    std::set<std::string> texts;
+    for (const HRESULT code : codes) {
+        const std::string text = DDErrorText(uint32_t(code));
+        EXPECT_EQ(text.find("unknown error"), std::string::npos) << std::hex << uint32_t(code);
         texts.insert(text);
     }
+    EXPECT_EQ(sizeof codes / sizeof codes[0], 91u);
     EXPECT_EQ(texts.size(), 90u); // one text serves both out-of-memory codes
 }
 
-TEST(DDErrorText, OtherCodesShareOneBufferThatTheNextUnknownCodeOverwrites)
-{
-    const char* first = DDErrorText(1);
-    EXPECT_STREQ(first, "unknown error: 00000001");
-    EXPECT_EQ(std::strlen(first), 23u);
-    DDErrorText(DDERR_SURFACELOST); // a known code leaves the buffer alone
-    EXPECT_STREQ(first, "unknown error: 00000001");
-    const char* second = DDErrorText(0x8876ABCD);
-    EXPECT_EQ(second, first);
-    EXPECT_STREQ(first, "unknown error: 8876ABCD");
-    EXPECT_STREQ(DDErrorText(0xFFFFFFFF), "unknown error: FFFFFFFF");
-    EXPECT_STREQ(DDErrorText(0x88760001), "unknown error: 88760001");
-}
-
-// ---- The catalogue with a fake driver ----------------------------------------------------------
-
 const char ModeFile[] = "zqx_TEMP.XQZ";
 
-bool FileExists(const char* path)
+bool Exists(const char* path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A description with every field distinct, so a record copied short or shifted shows.
-DDSURFACEDESC MakeMode(DWORD width, DWORD height, DWORD depth, DWORD tag)
-{
-    DDSURFACEDESC mode;
-    auto* words = reinterpret_cast<DWORD*>(&mode);
-    for (DWORD i = 0; i < sizeof mode / 4; ++i)
-        words[i] = tag * 1000 + i;
-    mode.dwSize = sizeof mode;
-    mode.dwWidth = width;
-    mode.dwHeight = height;
-    mode.ddpfPixelFormat.dwRGBBitCount = depth;
-    return mode;
-}
-
-FakeDirectDraw* NextDirectDraw = nullptr;
-HRESULT CreateAnswer = DD_OK;
-int Creations = 0;
-
+IDirectDraw* Created = nullptr;
 HRESULT WINAPI CreateFake(GUID* driver, IDirectDraw** object, IUnknown* outer)
 {
-    ++Creations;
-    EXPECT_EQ(driver, nullptr);
-    EXPECT_EQ(outer, nullptr);
-    if (CreateAnswer != DD_OK)
-        return CreateAnswer;
-    *object = NextDirectDraw;
-    return DD_OK;
+    *object = Created;
+    return driver || outer ? DDERR_INVALIDPARAMS : Answer("DirectDrawCreate");
 }
 
-// Each test runs in a fresh directory of its own, as the program's current directory.
-class Catalogue : public ::testing::Test {
+class Catalogue : public DisplayTest {
 protected:
     void SetUp() override
     {
-        GetCurrentDirectoryA(MAX_PATH, previous);
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        dir = std::string(temp) + "quarvel-modes-" + std::to_string(GetCurrentProcessId()) + "-"
-            + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(dir.c_str(), nullptr);
-        SetCurrentDirectoryA(dir.c_str());
-        savedCreate = DirectDrawCreateFunction;
-        savedBox = SysMessageBox;
+        DisplayTest::SetUp();
+        InFreshDirectory();
         DirectDrawCreateFunction = CreateFake;
-        SysMessageBox = RecordBox;
-        NextDirectDraw = &dd;
-        CreateAnswer = DD_OK;
-        Creations = 0;
-        DDCalls.clear();
-        Boxes.clear();
-        allocs = AllocCount;
-        releases = ReleaseCount;
+        Created = &dd;
     }
     void TearDown() override
     {
         FreeModeCatalogue();
-        DirectDrawCreateFunction = savedCreate;
-        SysMessageBox = savedBox;
         DeleteFileA(ModeFile);
-        RemoveDirectoryA(ModeFile);
-        SetCurrentDirectoryA(previous);
-        RemoveDirectoryA(dir.c_str());
+        DisplayTest::TearDown();
     }
-    // After a failed start the catalogue is not set up, and its tear-down touches nothing.
-    void ExpectNothingSetUp()
-    {
-        EXPECT_EQ(ModeCatalogueStatus, -1);
-        EXPECT_EQ(DirectDrawObject, nullptr);
-        EXPECT_EQ(ModeCatalogue, nullptr);
-        EXPECT_EQ(AllocCount, allocs);
-        const size_t calls = DDCalls.size();
-        EXPECT_EQ(FreeModeCatalogue(), -1);
-        EXPECT_EQ(DDCalls.size(), calls);
-        EXPECT_FALSE(FileExists(ModeFile));
-    }
-    FakeDirectDraw dd;
-    char previous[MAX_PATH];
-    std::string dir;
-    MessageBoxFunction savedBox;
-    HRESULT(WINAPI* savedCreate)(GUID*, IDirectDraw**, IUnknown*);
-    uint32_t allocs, releases;
 };
 
-TEST_F(Catalogue, KeepsEveryModeInTheDriversOrderByteForByte)
-{
-    dd.modes = {MakeMode(320, 200, 8, 1), MakeMode(320, 200, 16, 2), MakeMode(320, 200, 32, 3),
-        MakeMode(640, 480, 8, 4), MakeMode(640, 480, 8, 5), // the same size and depth again
-        MakeMode(1024, 768, 16, 6)};
-    int seenWithFile = 0;
-    dd.whileEnumerating = [&] { seenWithFile += FileExists(ModeFile); };
-
-    ASSERT_EQ(InitModeCatalogue(), 0);
-    EXPECT_TRUE(Boxes.empty());
-    EXPECT_EQ(Creations, 1);
-    EXPECT_EQ(DirectDrawObject, &dd);
-    EXPECT_EQ(dd.enumFlags, 0u);
-    EXPECT_FALSE(dd.enumFilter);
-    EXPECT_EQ(seenWithFile, 6); // the records went through the temporary file...
-    EXPECT_FALSE(FileExists(ModeFile)); // ...which is gone once the catalogue is read
-    ASSERT_EQ(ModeCount, 6);
-    ASSERT_NE(ModeCatalogue, nullptr);
-    for (int i = 0; i < ModeCount; ++i)
-        EXPECT_EQ(std::memcmp(&ModeCatalogue[i], &dd.modes[i], 108), 0) << i;
-    EXPECT_EQ(AllocCount, allocs + 1);
-    EXPECT_EQ(dd.releases, 0);
-
-    EXPECT_EQ(FreeModeCatalogue(), 0);
-    EXPECT_EQ(ReleaseCount, releases + 1);
-    EXPECT_EQ(dd.releases, 1);
-    EXPECT_EQ(DirectDrawObject, nullptr);
-    EXPECT_EQ(ModeCatalogue, nullptr);
-    EXPECT_EQ(FreeModeCatalogue(), -1);
-    EXPECT_EQ(dd.releases, 1);
-}
-
-TEST_F(Catalogue, AFileLeftUnderTheTemporaryNameIsOverwrittenAndRemoved)
+// A file left under the temporary name is overwritten, and gone afterwards.
+TEST_F(Catalogue, KeepsEveryModeAndDepthInTheDriversOrderAndFreesOnce)
 {
     HANDLE old = CreateFileA(ModeFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(old, INVALID_HANDLE_VALUE);
-    char junk[1000];
-    std::memset(junk, 0xAB, sizeof junk);
+    const std::string junk(1000, '\xAB');
     DWORD written;
-    WriteFile(old, junk, sizeof junk, &written, nullptr);
+    ASSERT_TRUE(WriteFile(old, junk.data(), DWORD(junk.size()), &written, nullptr));
     CloseHandle(old);
-
-    dd.modes = {MakeMode(640, 480, 8, 7), MakeMode(800, 600, 8, 8)};
+    dd.modes = { Mode(320, 200, 8, 1), Mode(320, 200, 16, 2), Mode(320, 200, 32, 3), Mode(640, 480, 8, 4),
+        Mode(640, 480, 8, 5), Mode(1024, 768, 16, 6) };
+    const uint32_t allocs = AllocCount, releases = ReleaseCount;
     ASSERT_EQ(InitModeCatalogue(), 0);
-    ASSERT_EQ(ModeCount, 2);
-    EXPECT_EQ(std::memcmp(&ModeCatalogue[0], &dd.modes[0], 108), 0);
-    EXPECT_EQ(std::memcmp(&ModeCatalogue[1], &dd.modes[1], 108), 0);
-    EXPECT_FALSE(FileExists(ModeFile));
+    ASSERT_EQ(ModeCount, 6);
+    for (size_t i = 0; i < dd.modes.size(); ++i)
+        EXPECT_EQ(std::memcmp(&ModeCatalogue[i], &dd.modes[i], 108), 0) << i;
+    EXPECT_FALSE(Exists(ModeFile));
+    EXPECT_EQ(FreeModeCatalogue(), 0);
+    EXPECT_EQ(FreeModeCatalogue(), -1);
+    EXPECT_EQ(Log, (Calls { "DirectDrawCreate", "dd.EnumDisplayModes", "dd.Release" }));
+    EXPECT_EQ(AllocCount - allocs, 1u);
+    EXPECT_EQ(ReleaseCount - releases, 1u);
+    EXPECT_TRUE(Boxes.empty());
 }
 
 TEST_F(Catalogue, EachFailureShowsItsTextUndoesWhatWasMadeAndReturnsItsCode)
 {
     const struct {
-        const char* name;
-        HRESULT create, enumerate;
-        int modes;
+        Script script;
         bool blockFile;
-        int result;
-        const char* box;
-        int releases;
+        int modes, result;
+        Calls log, boxes;
     } cases[] = {
-        {"no DirectDraw object", DDERR_NODIRECTDRAWHW, DD_OK, 2, false, -1,
-            "DirectDraw Error: A hardware-only DirectDraw object creation was attempted but the driver "
-            "did not support any hardware.",
-            0},
-        {"unknown creation code", HRESULT(0x8000FFFF), DD_OK, 2, false, -1,
-            "DirectDraw Error: unknown error: 8000FFFF", 0},
-        {"no temporary file", DD_OK, DD_OK, 2, true, -1, "initialization error: can't open temporary file",
-            1},
-        {"enumeration failed", DD_OK, DDERR_GENERIC, 2, false, -2, "DirectDraw Error: Generic failure.", 1},
-        {"no modes at all", DD_OK, DD_OK, 0, false, -3, "initialization error: can't allocate memory", 1},
+        { { { "DirectDrawCreate", { DDERR_NODIRECTDRAWHW } } }, false, 2, -1, { "DirectDrawCreate" },
+            { std::string("DirectDraw Error: ") + DDErrorText(DDERR_NODIRECTDRAWHW) } },
+        { {}, true, 2, -1, { "DirectDrawCreate", "dd.Release" },
+            { "initialization error: can't open temporary file" } },
+        { { { "dd.EnumDisplayModes", { DDERR_GENERIC } } }, false, 2, -2,
+            { "DirectDrawCreate", "dd.EnumDisplayModes", "dd.Release" },
+            { "DirectDraw Error: Generic failure." } },
+        { {}, false, 0, -3, { "DirectDrawCreate", "dd.EnumDisplayModes", "dd.Release" },
+            { "initialization error: can't allocate memory" } },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeDirectDraw fake;
-        NextDirectDraw = &fake;
-        CreateAnswer = c.create;
-        fake.enumerate.otherwise = c.enumerate;
-        for (int i = 0; i < c.modes; ++i)
-            fake.modes.push_back(MakeMode(640, 480, 8, DWORD(i)));
-        // A directory under the file's name: nothing can be created in its place. It stands in
-        // for a directory without write permission, which Wine cannot make here: its read-only
-        // attribute is ignored for directories, and the tests may run as root.
-        if (c.blockFile) {
-            ASSERT_TRUE(CreateDirectoryA(ModeFile, nullptr));
-        }
-        Boxes.clear();
-        DDCalls.clear();
-
+        SCOPED_TRACE(c.result);
+        Answers = c.script;
+        Log.clear(), Boxes.clear();
+        dd.modes.assign(size_t(c.modes), Mode(640, 480, 8, 1));
+        // A directory under the file's name: Wine ignores read-only directories, and root writes anyway.
+        ASSERT_TRUE(!c.blockFile || CreateDirectoryA(ModeFile, nullptr));
+        const uint32_t allocs = AllocCount;
         EXPECT_EQ(InitModeCatalogue(), c.result);
-        EXPECT_EQ(Boxes, std::vector<std::string>{c.box});
-        EXPECT_EQ(fake.releases, c.releases);
-        if (c.blockFile) {
-            EXPECT_EQ(DDCalls, std::vector<std::string>{"dd.Release"}); // never enumerated
-            RemoveDirectoryA(ModeFile);
-        }
-        ExpectNothingSetUp();
+        EXPECT_EQ(Log, c.log);
+        EXPECT_EQ(Boxes, c.boxes);
+        EXPECT_EQ(AllocCount, allocs);
+        EXPECT_EQ(DirectDrawObject, nullptr);
+        EXPECT_EQ(ModeCatalogue, nullptr);
+        EXPECT_EQ(FreeModeCatalogue(), -1); // nothing set up, nothing released
+        EXPECT_EQ(Log, c.log);
+        RemoveDirectoryA(ModeFile);
+        EXPECT_FALSE(Exists(ModeFile));
     }
 }
 
-// ---- The catalogue from Wine's DirectDraw ------------------------------------------------------
-
-class RealCatalogue : public Catalogue {
+// Wine's own DirectDraw on its 1024 x 768 virtual desktop.
+class WineDisplay : public Catalogue {
 protected:
     void SetUp() override
     {
         Catalogue::SetUp();
-        DirectDrawCreateFunction = savedCreate;
+        DirectDrawCreateFunction = DirectDrawCreate;
+        allocs = AllocCount, releases = ReleaseCount;
+        ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
+        ASSERT_EQ(InitModeCatalogue(), 0) << (Boxes.empty() ? "" : Boxes[0]);
     }
+    void TearDown() override
+    {
+        CloseFullScreen();
+        Catalogue::TearDown();
+        FreeViewWindow();
+        EXPECT_EQ(AllocCount - allocs, ReleaseCount - releases);
+    }
+    uint32_t allocs, releases;
 };
 
-bool Lists(DWORD width, DWORD height, DWORD depth)
+TEST_F(WineDisplay, TheCatalogueListsTheDesktopsModesAtEveryDepth)
 {
+    EXPECT_FALSE(Exists(ModeFile));
+    for (const DWORD size : { 320200u, 640480u, 800600u, 1024768u })
+        for (const DWORD depth : { 8u, 16u, 32u }) {
+            bool listed = false;
+            for (int i = 0; i < ModeCount; ++i)
+                listed |= ModeCatalogue[i].dwWidth * 1000 + ModeCatalogue[i].dwHeight == size
+                    && ModeCatalogue[i].ddpfPixelFormat.dwRGBBitCount == depth;
+            EXPECT_TRUE(listed) << size << " x " << depth;
+        }
     for (int i = 0; i < ModeCount; ++i)
-        if (ModeCatalogue[i].dwWidth == width && ModeCatalogue[i].dwHeight == height
-            && ModeCatalogue[i].ddpfPixelFormat.dwRGBBitCount == depth)
-            return true;
-    return false;
+        EXPECT_EQ(ModeCatalogue[i].dwSize, 108u) << i;
 }
 
-TEST_F(RealCatalogue, ListsTheDesktopsModesAtEveryDepthAndBalancesItsMemory)
+TEST_F(WineDisplay, SetsUp640x480x8DrawsAFrameThroughTheLockAndGivesTheDesktopBack)
 {
-    ASSERT_EQ(InitModeCatalogue(), 0) << (Boxes.empty() ? "" : Boxes[0]);
-    EXPECT_TRUE(Boxes.empty());
-    EXPECT_FALSE(FileExists(ModeFile));
-    EXPECT_NE(DirectDrawObject, nullptr);
-    ASSERT_GT(ModeCount, 0);
-    const DWORD sizes[][2] = {{320, 200}, {640, 480}, {800, 600}, {1024, 768}};
-    for (const auto& size : sizes)
-        for (const DWORD depth : {8u, 16u, 32u})
-            EXPECT_TRUE(Lists(size[0], size[1], depth)) << size[0] << "x" << size[1] << "x" << depth;
-    for (int i = 0; i < ModeCount; ++i) {
-        EXPECT_EQ(ModeCatalogue[i].dwSize, 108u) << i;
-        EXPECT_LE(ModeCatalogue[i].dwWidth, 1024u) << i; // nothing beyond the virtual desktop
-    }
-    EXPECT_EQ(AllocCount, allocs + 1);
-    EXPECT_EQ(FreeModeCatalogue(), 0);
-    EXPECT_EQ(AllocCount - allocs, ReleaseCount - releases);
-    EXPECT_EQ(DirectDrawObject, nullptr);
+    const int desktopWidth = GetSystemMetrics(SM_CXSCREEN), desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    for (int i = 0; i < 256; ++i) // a grey ramp with the system's colours at the ends
+        ProgramPalette.entries[i]
+            = { BYTE(i), BYTE(i), BYTE(i), BYTE(i >= 10 && i <= 245 ? PC_RESERVED : 0) };
+    UseBackdrop(240, 77); // as tall as the viewport: every viewport pixel shows colour 77
+    ShowWindow(ViewWindow, SW_SHOW);
+    ASSERT_EQ(InitFullScreen(), 0) << (Boxes.empty() ? "" : Boxes[0]);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
+    ASSERT_EQ(RenderFrame(), 0);
+
+    DDSURFACEDESC shown = {};
+    shown.dwSize = sizeof shown;
+    ASSERT_EQ(PrimarySurface->Lock(nullptr, &shown, DDLOCK_WAIT | DDLOCK_READONLY, nullptr), DD_OK);
+    auto at
+        = [&](int x, int y) { return static_cast<const uint8_t*>(shown.lpSurface)[y * shown.lPitch + x]; };
+    EXPECT_EQ(shown.ddpfPixelFormat.dwRGBBitCount, 8u);
+    for (const POINT p : { POINT { 160, 120 }, POINT { 479, 120 }, POINT { 160, 359 }, POINT { 479, 359 } })
+        EXPECT_EQ(at(p.x, p.y), 77) << p.x << "," << p.y; // the viewport's corners
+    for (const POINT p : { POINT { 159, 240 }, POINT { 480, 240 }, POINT { 320, 360 }, POINT { 639, 479 } })
+        EXPECT_EQ(at(p.x, p.y), 0) << p.x << "," << p.y; // cleared when the mode was set
+    int lit = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 640; ++x)
+            lit += at(x, y) != 0;
+    EXPECT_GT(lit, 53); // the notice at the screen's corner, a dot or more a character
+    PrimarySurface->Unlock(shown.lpSurface);
+
+    CloseFullScreen();
+    EXPECT_TRUE(Boxes.empty()) << Boxes[0];
+    EXPECT_EQ(CursorShown, 0);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktopWidth);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), desktopHeight);
+    ShowWindow(ViewWindow, SW_HIDE);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Recording fakes of the DirectDraw object, its surfaces and palette, for the display tests.
+// Scripted DirectDraw fakes that log every call, and the display tests' fixture.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@
 
 #include <deque>
 #include <functional>
-#include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,9 +16,48 @@
 #include "app/sys.h"
 #include "app/win32_view_window.h"
 #include "display/win32_display.h"
+#include "render/bitmap.h"
 
-// Every call the fakes see, in order, as "object.Method arguments".
-inline std::vector<std::string> DDCalls;
+using Calls = std::vector<std::string>;
+using Script = std::map<std::string, std::deque<HRESULT>>;
+
+inline Calls Log; // every faked call in order, "object.Method details"
+inline Calls Boxes; // message boxes as "caption: text"
+inline Script Answers; // queued results per "object.Method"; DD_OK once a queue is empty
+
+inline HRESULT Answer(const std::string& call, const std::string& details = "")
+{
+    Log.push_back(details.empty() ? call : call + " " + details);
+    std::deque<HRESULT>& queue = Answers[call];
+    if (queue.empty())
+        return DD_OK;
+    const HRESULT result = queue.front();
+    queue.pop_front();
+    return result;
+}
+
+inline int RecordBox(const char* text, const char* caption)
+{
+    Boxes.push_back(std::string(caption) + ": " + text);
+    return IDOK;
+}
+
+inline int CursorShown = 0; // shows minus hides
+inline int WINAPI LogShowCursor(BOOL show)
+{
+    Log.push_back(show ? "ShowCursor 1" : "ShowCursor 0");
+    return CursorShown += show ? 1 : -1;
+}
+
+// A mode record whose every field differs, so a record copied short or shifted shows.
+inline DDSURFACEDESC Mode(DWORD width, DWORD height, DWORD depth, DWORD tag = 0)
+{
+    DDSURFACEDESC mode;
+    for (DWORD i = 0; i < sizeof mode / 4; ++i)
+        reinterpret_cast<DWORD*>(&mode)[i] = tag * 1000 + i;
+    mode.dwWidth = width, mode.dwHeight = height, mode.ddpfPixelFormat.dwRGBBitCount = depth;
+    return mode;
+}
 
 inline std::string Hex(DWORD value)
 {
@@ -27,342 +66,210 @@ inline std::string Hex(DWORD value)
     return text;
 }
 
-// The answers one method gives: the queued ones in order, then `otherwise` for good.
-struct Answers {
-    std::deque<HRESULT> next;
-    HRESULT otherwise = DD_OK;
-
-    HRESULT Take()
-    {
-        if (next.empty())
-            return otherwise;
-        const HRESULT result = next.front();
-        next.pop_front();
-        return result;
-    }
-    void Queue(std::initializer_list<HRESULT> results, HRESULT then = DD_OK)
-    {
-        next.assign(results);
-        otherwise = then;
-    }
-};
-
-// One Blt as the surface saw it.
-struct BltCall {
-    RECT rect;
-    bool hasRect, hasSource, hasSourceRect;
-    DWORD flags;
-    DDBLTFX fx;
-};
-
-inline bool operator==(const RECT& a, const RECT& b)
+inline std::string RectText(const RECT* r)
 {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    char text[64] = "whole surface";
+    if (r)
+        wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom);
+    return text;
 }
+
+// clang-format off
+#define UNSUPPORTED(method, ...) STDMETHOD(method)(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
+// clang-format on
 
 class FakePalette : public IDirectDrawPalette {
 public:
-    int releases = 0;
-
     STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHOD_(ULONG, AddRef)() override { return 1; }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        DDCalls.push_back("palette.Release");
-        ++releases;
-        return 0;
-    }
-    STDMETHOD(GetCaps)(LPDWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetEntries)(DWORD, DWORD, DWORD, LPPALETTEENTRY) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(Initialize)(LPDIRECTDRAW, DWORD, LPPALETTEENTRY) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(SetEntries)(DWORD, DWORD, DWORD, LPPALETTEENTRY) override { return DDERR_UNSUPPORTED; }
+    STDMETHOD_(ULONG, Release)() override { return ULONG(Answer("palette.Release")); }
+    UNSUPPORTED(GetCaps, LPDWORD)
+    UNSUPPORTED(GetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
+    UNSUPPORTED(Initialize, LPDIRECTDRAW, DWORD, LPPALETTEENTRY)
+    UNSUPPORTED(SetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
 };
 
+// One fake for the primary and the back buffer; the name prefixes its log lines.
 class FakeSurface : public IDirectDrawSurface {
 public:
     explicit FakeSurface(const char* surfaceName)
         : name(surfaceName)
     {
     }
-
     std::string name;
-    Answers flip, blt, lock, restore, isLost, getDC, getAttached, setPalette;
-    std::vector<BltCall> blts;
-    int releases = 0;
-    FakeSurface* attached = nullptr; // what GetAttachedSurface hands out
-    IDirectDrawPalette* palette = nullptr;
-
-    // What a successful Lock reports, and what it was asked.
-    DWORD lockFields = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE | DDSD_PIXELFORMAT;
-    void* lockMemory = nullptr;
-    LONG lockPitch = 0;
-    RECT lockRect = {};
-    DWORD lockFlags = 0, lockDescriptionSize = 0;
-    HANDLE lockEvent = nullptr;
+    IDirectDrawSurface* attached = nullptr; // what GetAttachedSurface hands out
+    DDSURFACEDESC granted = {}; // flags, memory and pitch a granted Lock reports
     int locksHeld = 0;
-    void* unlockedWith = nullptr;
-
-    HDC dc = nullptr; // what GetDC hands out
-    HDC releasedDC = nullptr;
+    HDC dc = nullptr;
 
     STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHOD_(ULONG, AddRef)() override { return 1; }
-    STDMETHOD_(ULONG, Release)() override
+    STDMETHOD_(ULONG, Release)() override { return ULONG(Answer(name + ".Release")); }
+    // The presenter's only Blt is a fill with colour 0; anything else is logged as such.
+    STDMETHOD(Blt)(LPRECT rect, LPDIRECTDRAWSURFACE source, LPRECT, DWORD flags, LPDDBLTFX fx) override
     {
-        DDCalls.push_back(name + ".Release");
-        ++releases;
-        return 0;
-    }
-    STDMETHOD(AddAttachedSurface)(LPDIRECTDRAWSURFACE) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(AddOverlayDirtyRect)(LPRECT) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(Blt)
-    (LPRECT rect, LPDIRECTDRAWSURFACE source, LPRECT sourceRect, DWORD flags, LPDDBLTFX fx) override
-    {
-        DDCalls.push_back(name + ".Blt");
-        BltCall call = {};
-        call.hasRect = rect != nullptr;
-        if (rect)
-            call.rect = *rect;
-        call.hasSource = source != nullptr;
-        call.hasSourceRect = sourceRect != nullptr;
-        call.flags = flags;
-        if (fx)
-            call.fx = *fx;
-        blts.push_back(call);
-        return blt.Take();
-    }
-    STDMETHOD(BltBatch)(LPDDBLTBATCH, DWORD, DWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(BltFast)(DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) override
-    {
-        return DDERR_UNSUPPORTED;
-    }
-    STDMETHOD(DeleteAttachedSurface)(DWORD, LPDIRECTDRAWSURFACE) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(EnumAttachedSurfaces)(LPVOID, LPDDENUMSURFACESCALLBACK) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(EnumOverlayZOrders)(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) override
-    {
-        return DDERR_UNSUPPORTED;
+        const bool fill = !source && flags == DDBLT_COLORFILL && fx && fx->dwSize == 100 && !fx->dwFillColor;
+        return Answer(name + ".Blt", fill ? RectText(rect) : "not a colour-0 fill");
     }
     STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override
     {
-        DDCalls.push_back(name + ".Flip " + (target ? "surface" : "null") + " " + Hex(flags));
-        return flip.Take();
+        return Answer(name + ".Flip", target || flags ? "with arguments" : "");
     }
     STDMETHOD(GetAttachedSurface)(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* surface) override
     {
-        DDCalls.push_back(name + ".GetAttachedSurface " + Hex(caps->dwCaps));
-        const HRESULT result = getAttached.Take();
-        if (result == DD_OK)
-            *surface = attached;
+        const HRESULT result = Answer(name + ".GetAttachedSurface", Hex(caps->dwCaps));
+        *surface = result == DD_OK ? attached : nullptr;
         return result;
     }
-    STDMETHOD(GetBltStatus)(DWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetCaps)(LPDDSCAPS) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetClipper)(LPDIRECTDRAWCLIPPER*) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetColorKey)(DWORD, LPDDCOLORKEY) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(GetDC)(HDC* result) override
     {
-        DDCalls.push_back(name + ".GetDC");
-        const HRESULT answer = getDC.Take();
-        if (answer == DD_OK)
-            *result = dc;
-        return answer;
+        *result = dc;
+        return Answer(name + ".GetDC");
     }
-    STDMETHOD(GetFlipStatus)(DWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetOverlayPosition)(LPLONG, LPLONG) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetPalette)(LPDIRECTDRAWPALETTE*) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetPixelFormat)(LPDDPIXELFORMAT) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetSurfaceDesc)(LPDDSURFACEDESC) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(Initialize)(LPDIRECTDRAW, LPDDSURFACEDESC) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(IsLost)() override
-    {
-        DDCalls.push_back(name + ".IsLost");
-        return isLost.Take();
-    }
+    STDMETHOD(IsLost)() override { return Answer(name + ".IsLost"); }
     STDMETHOD(Lock)(LPRECT rect, LPDDSURFACEDESC description, DWORD flags, HANDLE event) override
     {
-        DDCalls.push_back(name + ".Lock");
-        lockRect = rect ? *rect : RECT{-1, -1, -1, -1};
-        lockFlags = flags;
-        lockEvent = event;
-        lockDescriptionSize = description->dwSize;
-        const HRESULT result = lock.Take();
+        const bool plain = flags == DDLOCK_WAIT && description->dwSize == 108 && !event;
+        const HRESULT result = Answer(name + ".Lock", RectText(rect) + (plain ? "" : " odd arguments"));
         if (result == DD_OK) {
-            description->dwFlags = lockFields;
-            description->lpSurface = lockMemory;
-            description->lPitch = lockPitch;
+            description->dwFlags = granted.dwFlags;
+            description->lpSurface = granted.lpSurface;
+            description->lPitch = granted.lPitch;
             ++locksHeld;
         }
         return result;
     }
     STDMETHOD(ReleaseDC)(HDC released) override
     {
-        DDCalls.push_back(name + ".ReleaseDC");
-        releasedDC = released;
-        return DD_OK;
+        return Answer(name + ".ReleaseDC", released == dc ? "" : "another context");
     }
-    STDMETHOD(Restore)() override
+    STDMETHOD(Restore)() override { return Answer(name + ".Restore"); }
+    STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE palette) override
     {
-        DDCalls.push_back(name + ".Restore");
-        return restore.Take();
-    }
-    STDMETHOD(SetClipper)(LPDIRECTDRAWCLIPPER) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(SetColorKey)(DWORD, LPDDCOLORKEY) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(SetOverlayPosition)(LONG, LONG) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE newPalette) override
-    {
-        DDCalls.push_back(name + ".SetPalette");
-        palette = newPalette;
-        return setPalette.Take();
+        return Answer(name + ".SetPalette", palette ? "" : "null");
     }
     STDMETHOD(Unlock)(LPVOID data) override
     {
-        DDCalls.push_back(name + ".Unlock");
-        unlockedWith = data;
         --locksHeld;
-        return DD_OK;
+        return Answer(name + ".Unlock", data == granted.lpSurface ? "" : "another pointer");
     }
-    STDMETHOD(UpdateOverlay)(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX) override
-    {
-        return DDERR_UNSUPPORTED;
-    }
-    STDMETHOD(UpdateOverlayDisplay)(DWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(UpdateOverlayZOrder)(DWORD, LPDIRECTDRAWSURFACE) override { return DDERR_UNSUPPORTED; }
+    UNSUPPORTED(AddAttachedSurface, LPDIRECTDRAWSURFACE)
+    UNSUPPORTED(AddOverlayDirtyRect, LPRECT)
+    UNSUPPORTED(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    UNSUPPORTED(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD)
+    UNSUPPORTED(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
+    UNSUPPORTED(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK)
+    UNSUPPORTED(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK)
+    UNSUPPORTED(GetBltStatus, DWORD)
+    UNSUPPORTED(GetCaps, LPDDSCAPS)
+    UNSUPPORTED(GetClipper, LPDIRECTDRAWCLIPPER*)
+    UNSUPPORTED(GetColorKey, DWORD, LPDDCOLORKEY)
+    UNSUPPORTED(GetFlipStatus, DWORD)
+    UNSUPPORTED(GetOverlayPosition, LPLONG, LPLONG)
+    UNSUPPORTED(GetPalette, LPDIRECTDRAWPALETTE*)
+    UNSUPPORTED(GetPixelFormat, LPDDPIXELFORMAT)
+    UNSUPPORTED(GetSurfaceDesc, LPDDSURFACEDESC)
+    UNSUPPORTED(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC)
+    UNSUPPORTED(SetClipper, LPDIRECTDRAWCLIPPER)
+    UNSUPPORTED(SetColorKey, DWORD, LPDDCOLORKEY)
+    UNSUPPORTED(SetOverlayPosition, LONG, LONG)
+    UNSUPPORTED(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
+    UNSUPPORTED(UpdateOverlayDisplay, DWORD)
+    UNSUPPORTED(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
 };
 
 class FakeDirectDraw : public IDirectDraw {
 public:
-    Answers cooperate, setMode, createSurface, createPalette, restoreMode, enumerate;
     FakeSurface* primary = nullptr; // what CreateSurface hands out
     FakePalette* palette = nullptr; // what CreatePalette hands out
-    int releases = 0;
-
-    HWND cooperationWindow = nullptr;
-    DDSURFACEDESC surfaceRequest = {};
-    LPPALETTEENTRY paletteEntries = nullptr;
-
-    // What EnumDisplayModes reports before it answers, and what it runs between modes.
-    std::vector<DDSURFACEDESC> modes;
-    std::function<void()> whileEnumerating;
-    DWORD enumFlags = 0xFFFFFFFF;
-    bool enumFilter = true;
+    std::vector<DDSURFACEDESC> modes; // what EnumDisplayModes reports
 
     STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHOD_(ULONG, AddRef)() override { return 1; }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        DDCalls.push_back("dd.Release");
-        ++releases;
-        return 0;
-    }
-    STDMETHOD(Compact)() override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(CreateClipper)(DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) override { return DDERR_UNSUPPORTED; }
+    STDMETHOD_(ULONG, Release)() override { return ULONG(Answer("dd.Release")); }
     STDMETHOD(CreatePalette)
-    (DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* result, IUnknown*) override
+    (DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* made, IUnknown*) override
     {
-        DDCalls.push_back("dd.CreatePalette " + Hex(flags));
-        paletteEntries = entries;
-        const HRESULT answer = createPalette.Take();
-        if (answer == DD_OK)
-            *result = palette;
-        return answer;
+        const bool ours = entries == ProgramPalette.entries;
+        const HRESULT result = Answer("dd.CreatePalette", Hex(flags) + (ours ? "" : " other colours"));
+        *made = result == DD_OK ? palette : nullptr;
+        return result;
     }
-    STDMETHOD(CreateSurface)(LPDDSURFACEDESC description, LPDIRECTDRAWSURFACE* result, IUnknown*) override
+    STDMETHOD(CreateSurface)(LPDDSURFACEDESC request, LPDIRECTDRAWSURFACE* made, IUnknown*) override
     {
-        DDCalls.push_back("dd.CreateSurface");
-        surfaceRequest = *description;
-        const HRESULT answer = createSurface.Take();
-        if (answer == DD_OK)
-            *result = primary;
-        return answer;
-    }
-    STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) override
-    {
-        return DDERR_UNSUPPORTED;
+        const HRESULT result = Answer("dd.CreateSurface",
+            Hex(request->dwFlags) + " " + Hex(request->ddsCaps.dwCaps) + " "
+                + std::to_string(request->dwBackBufferCount));
+        *made = result == DD_OK ? primary : nullptr;
+        return result;
     }
     STDMETHOD(EnumDisplayModes)
     (DWORD flags, LPDDSURFACEDESC filter, LPVOID context, LPDDENUMMODESCALLBACK callback) override
     {
-        DDCalls.push_back("dd.EnumDisplayModes");
-        enumFlags = flags;
-        enumFilter = filter != nullptr;
-        for (DDSURFACEDESC& mode : modes) {
+        for (DDSURFACEDESC& mode : modes)
             if (callback(&mode, context) != DDENUMRET_OK)
                 break;
-            if (whileEnumerating)
-                whileEnumerating();
-        }
-        return enumerate.Take();
+        return Answer("dd.EnumDisplayModes", flags || filter ? "filtered" : "");
     }
-    STDMETHOD(EnumSurfaces)(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) override
-    {
-        return DDERR_UNSUPPORTED;
-    }
-    STDMETHOD(FlipToGDISurface)() override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetCaps)(LPDDCAPS, LPDDCAPS) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetFourCCCodes)(LPDWORD, LPDWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE*) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetMonitorFrequency)(LPDWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetScanLine)(LPDWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetVerticalBlankStatus)(WINBOOL*) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(Initialize)(GUID*) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(RestoreDisplayMode)() override
-    {
-        DDCalls.push_back("dd.RestoreDisplayMode");
-        return restoreMode.Take();
-    }
+    STDMETHOD(RestoreDisplayMode)() override { return Answer("dd.RestoreDisplayMode"); }
     STDMETHOD(SetCooperativeLevel)(HWND window, DWORD flags) override
     {
-        DDCalls.push_back("dd.SetCooperativeLevel " + Hex(flags));
-        cooperationWindow = window;
-        return cooperate.Take();
+        return Answer("dd.SetCooperativeLevel", Hex(flags) + (window == ViewWindow ? "" : " another window"));
     }
     STDMETHOD(SetDisplayMode)(DWORD width, DWORD height, DWORD depth) override
     {
-        DDCalls.push_back("dd.SetDisplayMode " + std::to_string(width) + "x" + std::to_string(height) + "x"
-            + std::to_string(depth));
-        return setMode.Take();
+        return Answer("dd.SetDisplayMode",
+            std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth));
     }
-    STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override { return DDERR_UNSUPPORTED; }
+    UNSUPPORTED(Compact)
+    UNSUPPORTED(CreateClipper, DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*)
+    UNSUPPORTED(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*)
+    UNSUPPORTED(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK)
+    UNSUPPORTED(FlipToGDISurface)
+    UNSUPPORTED(GetCaps, LPDDCAPS, LPDDCAPS)
+    UNSUPPORTED(GetDisplayMode, LPDDSURFACEDESC)
+    UNSUPPORTED(GetFourCCCodes, LPDWORD, LPDWORD)
+    UNSUPPORTED(GetGDISurface, LPDIRECTDRAWSURFACE*)
+    UNSUPPORTED(GetMonitorFrequency, LPDWORD)
+    UNSUPPORTED(GetScanLine, LPDWORD)
+    UNSUPPORTED(GetVerticalBlankStatus, WINBOOL*)
+    UNSUPPORTED(Initialize, GUID*)
+    UNSUPPORTED(WaitForVerticalBlank, DWORD, HANDLE)
+};
+#undef UNSUPPORTED
+
+// Puts each process-wide record it was handed back as it found it, when the test ends.
+class Kept {
+public:
+    template <typename T> void operator()(T& record)
+    {
+        undo.push_back([&record, saved = record] { record = saved; });
+    }
+    ~Kept()
+    {
+        for (auto step = undo.rbegin(); step != undo.rend(); ++step)
+            (*step)();
+    }
+
+private:
+    std::vector<std::function<void()>> undo;
 };
 
-// The message boxes a test saw, as "caption: text".
-inline std::vector<std::string> Boxes;
-inline int RecordBox(const char* text, const char* caption)
-{
-    Boxes.push_back(std::string(caption) + ": " + text);
-    return IDOK;
-}
-
-// ShowCursor as the presenter calls it: counted and logged, the real cursor left alone.
-inline int CursorHides = 0, CursorShows = 0;
-inline int WINAPI CountShowCursor(BOOL show)
-{
-    DDCalls.push_back(show ? "ShowCursor 1" : "ShowCursor 0");
-    (show ? CursorShows : CursorHides) += 1;
-    return CursorShows - CursorHides;
-}
-
-// A full-screen presenter wired to fakes: a 640 x 480 mode with a 320 x 240 viewport. The
-// presenter's records are put back as they were after each test.
-class FullScreenFakes : public ::testing::Test {
+// The display records wired to fakes: a 640 x 480 mode, a 320 x 240 viewport, an empty backdrop.
+class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedObject = DirectDrawObject;
-        savedBox = SysMessageBox;
-        savedCursor = ShowCursorFunction;
-        savedWindow = ViewWindow;
-        savedStyle = WinGStyle;
-        savedModeXs = LastModeXs;
-        savedModeZs = LastModeZs;
-        savedProjection = Projection;
+        keep(DirectDrawObject), keep(DirectDrawCreateFunction), keep(SysMessageBox), keep(ShowCursorFunction);
+        keep(ViewWindow), keep(WinGStyle), keep(LastModeXs), keep(LastModeZs), keep(Projection);
+        keep(Backdrop), keep(ProgramPalette), keep(PrimarySurface), keep(BackSurface);
+        keep(FullScreenPalette), keep(FullScreenStatus);
         dd.primary = &primary;
         dd.palette = &palette;
         primary.attached = &back;
         DirectDrawObject = &dd;
         SysMessageBox = RecordBox;
-        ShowCursorFunction = CountShowCursor;
+        ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
         WinGStyle = 0;
         LastModeXs = 640;
@@ -371,26 +278,18 @@ protected:
         Projection.ProjXs = 320;
         Projection.ProjZs = 240;
         SetProjectionBounds();
-        DDCalls.clear();
-        Boxes.clear();
-        CursorHides = CursorShows = 0;
+        Backdrop = {};
+        Log.clear(), Boxes.clear(), Answers.clear();
+        CursorShown = 0;
     }
     void TearDown() override
     {
-        PrimarySurface = nullptr;
-        BackSurface = nullptr;
-        FullScreenPalette = nullptr;
-        FullScreenStatus = -1;
-        DirectDrawObject = savedObject;
-        SysMessageBox = savedBox;
-        ShowCursorFunction = savedCursor;
-        ViewWindow = savedWindow;
-        WinGStyle = savedStyle;
-        LastModeXs = savedModeXs;
-        LastModeZs = savedModeZs;
-        Projection = savedProjection;
+        if (!directory.empty()) {
+            SetCurrentDirectoryA(previous);
+            RemoveDirectoryA(directory.c_str());
+        }
     }
-    // The state a successful InitFullScreen leaves, without its calls in the log.
+    // The state a successful InitFullScreen leaves, without its calls.
     void Activate()
     {
         PrimarySurface = &primary;
@@ -398,35 +297,31 @@ protected:
         FullScreenPalette = &palette;
         FullScreenStatus = 0;
     }
-    // The calls of one name in the log, in order.
-    static std::vector<std::string> CallsOf(const std::string& prefix)
+    // A backdrop of that many rows in one colour; 0 rows leaves it empty.
+    void UseBackdrop(uint16_t rows, uint8_t colour)
     {
-        std::vector<std::string> found;
-        for (const std::string& call : DDCalls)
-            if (call.compare(0, prefix.size(), prefix) == 0)
-                found.push_back(call);
-        return found;
+        picture.assign(size_t(BackdropColumns) * rows, colour);
+        Backdrop = {};
+        if (rows)
+            Backdrop = { picture.data(), uint16_t(BackdropColumns), rows, 0, 0, uint32_t(picture.size()), 0 };
     }
-    // A colour fill of colour 0 over rect, as every fill of the presenter must be made.
-    static void ExpectFill(const BltCall& call, RECT rect)
+    // A fresh, empty current directory of the test's own, removed when the test ends.
+    void InFreshDirectory()
     {
-        EXPECT_TRUE(call.hasRect);
-        EXPECT_TRUE(call.rect == rect)
-            << call.rect.left << "," << call.rect.top << "," << call.rect.right << "," << call.rect.bottom;
-        EXPECT_FALSE(call.hasSource);
-        EXPECT_FALSE(call.hasSourceRect);
-        EXPECT_EQ(call.flags, DWORD(DDBLT_COLORFILL));
-        EXPECT_EQ(call.fx.dwSize, 100u);
-        EXPECT_EQ(call.fx.dwFillColor, 0u);
+        char temp[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, previous);
+        GetTempPathA(MAX_PATH, temp);
+        directory = std::string(temp) + "quarvel-" + std::to_string(GetCurrentProcessId()) + "-"
+            + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(directory.c_str(), nullptr);
+        SetCurrentDirectoryA(directory.c_str());
     }
 
+    Kept keep;
     FakeDirectDraw dd;
-    FakeSurface primary{"primary"}, back{"back"};
+    FakeSurface primary { "primary" }, back { "back" };
     FakePalette palette;
-    IDirectDraw* savedObject;
-    MessageBoxFunction savedBox;
-    int(WINAPI* savedCursor)(BOOL);
-    HWND savedWindow;
-    int32_t savedStyle, savedModeXs, savedModeZs;
-    ProjectionValues savedProjection;
+    std::vector<uint8_t> picture;
+    std::string directory;
+    char previous[MAX_PATH];
 };
