@@ -37,6 +37,17 @@ int16_t ClipTexel(int32_t edge, int32_t p0, int32_t p1, int32_t extent)
     return int16_t(int64_t(edge - p0) * (extent - 1) / (p1 - p0));
 }
 
+// Clips the projected extent p0..p1 to lo..hi. A clipped end shows the texel that keeps
+// the on-screen scale of the visible part of the picture (extent texels across).
+void ClipExtent(int32_t p0, int32_t p1, int32_t lo, int32_t hi, int32_t extent, int16_t* screen0,
+    int16_t* screen1, int16_t* tex0, int16_t* tex1)
+{
+    *screen0 = int16_t(p0 < lo ? lo : p0);
+    *tex0 = p0 < lo ? ClipTexel(lo, p0, p1, extent) : int16_t(0);
+    *screen1 = int16_t(p1 > hi ? hi : p1);
+    *tex1 = p1 > hi ? ClipTexel(hi, p0, p1, extent) : int16_t(extent - 1);
+}
+
 // True when the record's rectangle lies inside the viewport with the 3-pixel minimum and
 // its texel ranges lie inside the picture. ProjectSprites only ever leaves such records
 // visible; the check keeps a stale or hand-made record from writing outside the frame or
@@ -95,38 +106,10 @@ int ProjectSprites()
         const int32_t w = picture ? picture->width : 0;
         const int32_t h = picture ? picture->height : 0;
 
-        // Clipped edges keep the on-screen scale of the visible part of the picture.
-        if (x0 < xmin) {
-            o.screenLeft = int16_t(xmin);
-            o.texLeft = ClipTexel(xmin, x0, x1, w);
-        } else {
-            o.screenLeft = int16_t(x0);
-            o.texLeft = 0;
-        }
-        if (x1 > xmax) {
-            o.screenRight = int16_t(xmax);
-            o.texRight = ClipTexel(xmax, x0, x1, w);
-        } else {
-            o.screenRight = int16_t(x1);
-            o.texRight = int16_t(w - 1);
-        }
+        ClipExtent(x0, x1, xmin, xmax, w, &o.screenLeft, &o.screenRight, &o.texLeft, &o.texRight);
         if (o.screenRight - o.screenLeft < 2)
             continue;
-
-        if (z0 < zmin) {
-            o.screenBottom = int16_t(zmin);
-            o.texBottom = ClipTexel(zmin, z0, z1, h);
-        } else {
-            o.screenBottom = int16_t(z0);
-            o.texBottom = 0;
-        }
-        if (z1 > zmax) {
-            o.screenTop = int16_t(zmax);
-            o.texTop = ClipTexel(zmax, z0, z1, h);
-        } else {
-            o.screenTop = int16_t(z1);
-            o.texTop = int16_t(h - 1);
-        }
+        ClipExtent(z0, z1, zmin, zmax, h, &o.screenBottom, &o.screenTop, &o.texBottom, &o.texTop);
         if (o.screenTop - o.screenBottom >= 2)
             o.flags = int16_t(o.flags | ObjectVisible);
     }
