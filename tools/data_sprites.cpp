@@ -58,15 +58,16 @@ namespace {
     // The angle whose sine is s (Q16, -One..One), as a phase (2^32 a full turn).
     int32_t ArcSinePhase(int32_t s)
     {
-        int32_t lo = -(1 << 30), hi = 1 << 30;
+        // A quarter turn either way; held in 64 bits, since the span is 2^31 to start with.
+        int64_t lo = -(int64_t(1) << 30), hi = int64_t(1) << 30;
         while (hi - lo > 1 << 12) {
-            const int32_t mid = lo + (hi - lo) / 2;
+            const int64_t mid = lo + (hi - lo) / 2;
             if (Sine(uint32_t(mid)) < s)
                 lo = mid;
             else
                 hi = mid;
         }
-        return lo;
+        return int32_t(lo);
     }
 
 } // namespace

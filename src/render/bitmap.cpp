@@ -12,6 +12,11 @@ Bitmap Backdrop = {};
 Bitmap BitmapSlots[BitmapSlotCount] = {};
 void (*BitmapReleaseObserver)(const Bitmap* record) = nullptr;
 
+bool IsSpriteSlot(int32_t slot)
+{
+    return (slot >= 1 && slot <= 4) || (slot >= 24 && slot <= 31);
+}
+
 namespace {
 
 const char BackdropPath[] = "sc\\backdrop.sc0";
@@ -91,7 +96,7 @@ bool DrawnSlotKind(int slot, PictureKind* kind)
         *kind = PictureKind::Floor;
         return true;
     }
-    if ((slot >= 1 && slot <= 4) || (slot >= 24 && slot <= 31)) {
+    if (IsSpriteSlot(slot)) {
         *kind = PictureKind::Sprite;
         return true;
     }

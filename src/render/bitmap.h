@@ -30,6 +30,10 @@ int32_t LoadBitmap(const char* path, Bitmap* bitmap);
 // What a renderer will walk in a picture, by the role its slot gives it.
 enum class PictureKind { Plain, Floor, Sprite, Backdrop };
 
+// The slots whose pictures are drawn as sprites (the standing objects, the explosion and the
+// target): only these are checked as run lists when loaded, so only these may be walked.
+bool IsSpriteSlot(int32_t slot);
+
 // True when every byte a renderer reads for this kind lies inside the payload.
 bool PictureIsSound(const Bitmap& bitmap, PictureKind kind);
 

@@ -21,10 +21,11 @@ uint32_t ReadU32(const uint8_t* p)
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
-// A slot number outside the table names no picture rather than memory beside it.
+// Only the sprite slots had their run lists checked when they were loaded; any other slot
+// number, inside the table or not, names no picture.
 const Bitmap* SpritePicture(int16_t slot)
 {
-    if (slot < 0 || slot >= BitmapSlotCount)
+    if (!IsSpriteSlot(slot))
         return nullptr;
     return &BitmapSlots[slot];
 }
@@ -80,9 +81,9 @@ int ProjectSprites()
         if (o.flags & ObjectHidden)
             continue;
 
-        const int16_t ex = int16_t(int32_t(o.x) - ViewPoint.x);
-        const int16_t ey = int16_t(int32_t(o.y) - ViewPoint.y);
-        o.viewZ = int16_t(int32_t(o.z) - ViewPoint.height);
+        const int16_t ex = Wrap16(int64_t(o.x) - ViewPoint.x);
+        const int16_t ey = Wrap16(int64_t(o.y) - ViewPoint.y);
+        o.viewZ = Wrap16(int64_t(o.z) - ViewPoint.height);
         o.viewX = int16_t((int32_t(ex) * ViewTrig.cosNeg - int32_t(ey) * ViewTrig.sinNeg) >> 12);
         o.viewDepth = int16_t((int32_t(ex) * ViewTrig.sinNeg + int32_t(ey) * ViewTrig.cosNeg) >> 12);
 

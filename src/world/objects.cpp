@@ -27,12 +27,6 @@ constexpr SceneObject StartTable[SceneObjectCount] = {
     MakeObject(400, 400, 32, 64, 64, 1),
 };
 
-// The world's arithmetic is 16-bit: these wrap instead of widening.
-int16_t Wrap16(int32_t value)
-{
-    return int16_t(uint16_t(uint32_t(value)));
-}
-
 struct Footprint {
     int16_t left, right, bottom, top; // inclusive
 };
@@ -102,8 +96,8 @@ int16_t CollideWithObjects()
 {
     const int32_t sx = ViewPoint.savedX, sy = ViewPoint.savedY;
     const int32_t nx = ViewPoint.x, ny = ViewPoint.y;
-    const int16_t ddx = Wrap16(nx - sx);
-    const int16_t ddy = Wrap16(ny - sy);
+    const int16_t ddx = Wrap16(int64_t(nx) - sx);
+    const int16_t ddy = Wrap16(int64_t(ny) - sy);
     if (ddx == 0 && ddy == 0)
         return -1;
 
@@ -135,7 +129,7 @@ int16_t CollideWithObjects()
                 line = Wrap16(f.bottom - 1);
             else
                 line = Wrap16(f.top + 1);
-            const int16_t n = Wrap16(line - (vertical ? sx : sy));
+            const int16_t n = Wrap16(line - int64_t(vertical ? sx : sy));
             if (n == 0) {
                 // Already on the line and crossing it: hold the viewer where it stood, whatever
                 // nearer contact an earlier record offered.
@@ -153,12 +147,12 @@ int16_t CollideWithObjects()
             int32_t low, high, offsetOnLine;
             if (vertical) {
                 contactX = line;
-                contactY = Wrap16(sy + v);
+                contactY = Wrap16(int64_t(sy) + v);
                 offsetOnLine = contactY;
                 low = f.bottom - 1;
                 high = f.top + 1;
             } else {
-                contactX = Wrap16(sx + v);
+                contactX = Wrap16(int64_t(sx) + v);
                 contactY = line;
                 offsetOnLine = contactX;
                 low = f.left - 1;

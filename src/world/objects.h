@@ -21,6 +21,13 @@ constexpr int16_t FirstTargetBitmap = 24;
 
 extern SceneObject SceneObjectTable[SceneObjectCount];
 
+// The world's per-object arithmetic is 16-bit: results wrap instead of widening. Operands
+// are taken as 64-bit so that a viewer placed anywhere by fc.ini cannot overflow them first.
+inline int16_t Wrap16(int64_t value)
+{
+    return int16_t(uint16_t(uint64_t(value)));
+}
+
 // Puts the table back to its start values (the program itself never does; tests and tools do).
 void ResetSceneObjects();
 

@@ -24,10 +24,6 @@ constexpr int SoundTrigger = 0;
 constexpr int SoundRespawn = 2;
 constexpr int SoundExplosion = 4;
 
-int16_t Wrap16(int32_t value)
-{
-    return int16_t(uint16_t(uint32_t(value)));
-}
 
 SceneObject* FindTarget()
 {
