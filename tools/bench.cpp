@@ -21,8 +21,9 @@
 
 namespace {
 
+constexpr int32_t MaxFrames = 100000;
 const char Usage[] = "usage: quarvel-tool bench [--dir DIR] [--viewport WxH] [--frames N]\n"
-                     "  DIR defaults to dist, the viewport to 640x480, N (frames a pass) to 60\n";
+                     "  DIR defaults to dist, the viewport to 640x480, N (frames a pass, 1..100000) to 60\n";
 
 int64_t Now()
 {
@@ -199,7 +200,7 @@ int BenchCommand(int argc, char** argv)
         else if (arg == "--viewport")
             ok = ParseViewport(value, &width, &height);
         else if (arg == "--frames")
-            ok = ParseCount(value, 1, &frames);
+            ok = ParseCount(value, 1, &frames) && frames <= MaxFrames; // every frame's timings are kept
         else
             ok = false;
         if (!ok) {
