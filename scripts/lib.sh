@@ -4,7 +4,8 @@ BUILD=$ROOT/build
 NATIVE_BUILD=$BUILD/native
 WIN_BUILD=$BUILD/win
 DIST=$ROOT/dist
-export WINEPREFIX=$BUILD/wineprefix
+# QUARVEL_WINEPREFIX names another prepared prefix, to keep a run apart from other Wine sessions.
+export WINEPREFIX=${QUARVEL_WINEPREFIX:-$BUILD/wineprefix}
 export WINEDEBUG=-all
 export WINEARCH=win32
 # No prompt for the .NET and HTML runtimes the program does not use.
@@ -42,4 +43,10 @@ stop_display() {
     wait "$STARTED_XVFB" 2>/dev/null
     STARTED_XVFB=
   fi
+}
+
+# Starts Wine's own services with nothing of ours to inherit: started by a program whose
+# output goes to a pipe, they would keep that pipe open after the program has ended.
+start_wine_services() {
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
 }

@@ -112,6 +112,10 @@ int QuarvelMain(HINSTANCE instance)
     Launcher = CreateDialogParamA(instance, MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
     if (Launcher)
         RunMessageLoop();
+    // A quit while the view runs (the launcher closed behind it) still ends the view first:
+    // the display mode, the cursor and the bitmap section go back before the shutdown chain.
+    if ((RunFlags & RunFlagClosed) == 0)
+        StopView();
     FreeProgram();
     CheckMemoryBalance();
     return 0;

@@ -17,18 +17,9 @@ const char ViewClassName[] = "quarvel";
 HICON ViewIcon = nullptr;
 HINSTANCE ViewInstance = nullptr;
 
-void CloseView(HWND window)
+void CloseView()
 {
-    RunFlags |= RunFlagClosed;
-    if (WinGStyle == 0)
-        CloseFullScreen();
-    else
-        CloseWindowView();
-    ShowWindow(window, SW_HIDE);
-    // Escape has already closed the tune; a view ended any other way must not leave it open,
-    // or the next start's open would fail and the old device play on. Closing twice is harmless.
-    MusicCommand("stop midifile");
-    MusicCommand("close midifile");
+    StopView();
     if (JumpToDX != 0)
         PostQuitMessage(0);
     else if (Launcher)
@@ -36,6 +27,20 @@ void CloseView(HWND window)
 }
 
 } // namespace
+
+void StopView()
+{
+    RunFlags |= RunFlagClosed;
+    if (WinGStyle == 0)
+        CloseFullScreen();
+    else
+        CloseWindowView();
+    ShowWindow(ViewWindow, SW_HIDE);
+    // Escape has already closed the tune; a view ended any other way must not leave it open,
+    // or the next start's open would fail and the old device play on. Closing twice is harmless.
+    MusicCommand("stop midifile");
+    MusicCommand("close midifile");
+}
 
 int InitViewWindow(HINSTANCE instance)
 {
@@ -94,7 +99,7 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_CLOSE:
-        CloseView(window);
+        CloseView();
         return 0;
     case WM_KEYDOWN:
         OnKeyDown(window, UINT(wParam), LOWORD(lParam), HIWORD(lParam));

@@ -14,6 +14,10 @@ int InitViewWindow(HINSTANCE instance);
 // 0, or the status word when nothing was set up.
 int FreeViewWindow();
 
+// Stops frames, releases the presenter's per-view resources, hides the view window and
+// closes the tune: the view's end, whatever ends it.
+void StopView();
+
 LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Keyboard handling of the view window: the arrows, A, Z and Escape.

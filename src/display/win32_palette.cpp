@@ -115,10 +115,12 @@ int InitWindowView()
 
     void* bits = nullptr;
     Section = CreateDIBSection(MemoryDC, reinterpret_cast<BITMAPINFO*>(&Dib), DIB_RGB_COLORS, &bits, nullptr, 0);
-    // Frames must never be drawn into a section that was not made: report it, so the view
-    // does not start.
-    if (!Section)
+    // Frames must never be drawn into a section that was not made: say so, and report it so
+    // that the view does not start.
+    if (!Section) {
+        SysMessageBox("CreateDIBSection() in InitWindowView()", "function failed");
         return -1;
+    }
     SectionPixels = static_cast<uint8_t*>(bits);
     PreviousBitmap = SelectObject(MemoryDC, Section);
     return 0;

@@ -304,6 +304,26 @@ TEST_F(ViewWindowTest, CloseStopsFramesHidesTheWindowAndShowsTheLauncher)
     DestroyWindow(launcher);
 }
 
+TEST_F(ViewWindowTest, StoppingTheViewNeitherShowsTheLauncherNorQuits)
+{
+    // The program's end while the view runs: the view's own half of the close steps only.
+    HWND launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+    Launcher = launcher;
+    JumpToDX = 1;
+    RunFlags = 0;
+    ShowWindow(ViewWindow, SW_SHOW);
+    StopView();
+    EXPECT_NE(RunFlags & RunFlagClosed, 0u);
+    EXPECT_FALSE(IsWindowVisible(ViewWindow));
+    EXPECT_FALSE(IsWindowVisible(launcher));
+    EXPECT_EQ(Music, (std::vector<std::string>{"stop midifile", "close midifile"}));
+    MSG m;
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    Launcher = nullptr;
+    DestroyWindow(launcher);
+}
+
 TEST_F(ViewWindowTest, CloseWithJumpToDXEndsTheProgram)
 {
     JumpToDX = 1;
