@@ -40,11 +40,8 @@ const FramePresenter WindowPresenter = {ClearWindowBands, AcquireWindowTarget, R
 bool FillBand(const ScreenRect& band)
 {
     RECT rect = {band.left, band.top, band.right, band.bottom};
-    DDBLTFX fill = {};
-    fill.dwSize = sizeof fill;
-    fill.dwFillColor = 0;
     for (;;) {
-        const HRESULT result = BackSurface->Blt(&rect, nullptr, nullptr, DDBLT_COLORFILL, &fill);
+        const HRESULT result = FillBlack(BackSurface, &rect);
         if (result == DD_OK)
             return true;
         if (result == DDERR_WASSTILLDRAWING)

@@ -39,6 +39,8 @@ extern int32_t ModeCount;
 // failed; -3 no memory for the records (also when the driver offers no mode).
 int InitModeCatalogue();
 int FreeModeCatalogue();
+// Catalogue entry index, or null when there is no such entry.
+const DDSURFACEDESC* CatalogueEntry(int32_t index);
 // Where the DirectDraw object comes from: DirectDrawCreate, or a test's fake.
 extern HRESULT(WINAPI* DirectDrawCreateFunction)(GUID* driver, IDirectDraw** object, IUnknown* outer);
 
@@ -58,6 +60,8 @@ extern HDC MemoryDC;
 int InitFullScreen();
 // The primary's Restore result; with clear 1 both surfaces are also filled with colour 0.
 int RestoreSurfaces(int clear);
+// A colour fill with colour 0 (no source, no wait); the surface's result.
+HRESULT FillBlack(IDirectDrawSurface* surface, RECT* rect);
 // Safe when the full-screen view is not set up, and twice.
 void CloseFullScreen();
 // The flipping pair and the palette while the full-screen view is set up, null otherwise;

@@ -11,6 +11,14 @@ IDirectDrawPalette* FullScreenPalette = nullptr;
 int32_t FullScreenStatus = -1;
 int(WINAPI* ShowCursorFunction)(BOOL) = ShowCursor;
 
+HRESULT FillBlack(IDirectDrawSurface* surface, RECT* rect)
+{
+    DDBLTFX fill = {};
+    fill.dwSize = sizeof fill;
+    fill.dwFillColor = 0;
+    return surface->Blt(rect, nullptr, nullptr, DDBLT_COLORFILL, &fill);
+}
+
 namespace {
 
 static_assert(sizeof(DDBLTFX) == 100, "the colour-fill request is the 100-byte DDBLTFX");
@@ -24,10 +32,7 @@ void ShowFailure(HRESULT result, const char* caption)
 void ClearSurface(IDirectDrawSurface* surface)
 {
     RECT whole = {0, 0, LastModeXs, LastModeZs};
-    DDBLTFX fill = {};
-    fill.dwSize = sizeof fill;
-    fill.dwFillColor = 0;
-    surface->Blt(&whole, nullptr, nullptr, DDBLT_COLORFILL, &fill);
+    FillBlack(surface, &whole);
 }
 
 // The back buffer belongs to the primary's chain and goes with it.

@@ -97,3 +97,8 @@ int FreeModeCatalogue()
     ModeCatalogueStatus = -1;
     return 0;
 }
+
+const DDSURFACEDESC* CatalogueEntry(int32_t index)
+{
+    return ModeCatalogue && index >= 0 && index < ModeCount ? &ModeCatalogue[index] : nullptr;
+}

@@ -19,7 +19,7 @@ constexpr int HeightLabelId = 1021;
 
 bool HasEntry(int32_t index)
 {
-    return ModeCatalogue && index >= 0 && index < ModeCount;
+    return CatalogueEntry(index) != nullptr;
 }
 
 int32_t EntryWidth(int32_t index)

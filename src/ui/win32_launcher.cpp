@@ -77,9 +77,8 @@ void JumpToView(HWND launcher)
 // The bits per pixel of the chosen catalogue entry; 0 when there is no such entry.
 uint32_t SelectedDepth()
 {
-    if (!ModeCatalogue || SelectedMode < 0 || SelectedMode >= ModeCount)
-        return 0;
-    return ModeCatalogue[SelectedMode].ddpfPixelFormat.dwRGBBitCount;
+    const DDSURFACEDESC* mode = CatalogueEntry(SelectedMode);
+    return mode ? mode->ddpfPixelFormat.dwRGBBitCount : 0;
 }
 
 int Go(HWND launcher)

@@ -75,7 +75,8 @@ int ShowModeInfo(HWND dialog, int32_t index)
 {
     HWND text = GetDlgItem(dialog, TextId);
     // An empty catalogue has nothing to report, and no entry may be read past its end.
-    if (!ModeCatalogue || index < 0 || index >= ModeCount) {
+    const DDSURFACEDESC* mode = CatalogueEntry(index);
+    if (!mode) {
         SetWindowTextA(text, "");
         return -1;
     }
@@ -84,7 +85,7 @@ int ShowModeInfo(HWND dialog, int32_t index)
         SetWindowTextA(text, "can't allocate memory for text buffer");
         return -1;
     }
-    WriteReport(buffer, index, ModeCatalogue[index]);
+    WriteReport(buffer, index, *mode);
     SetWindowTextA(text, buffer);
     FreeBlock(buffer);
     return 0;
