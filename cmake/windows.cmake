@@ -39,6 +39,6 @@ add_executable(sound_tests ${SOUND_TEST_SOURCES})
 target_link_libraries(sound_tests PRIVATE quarvel_sound gtest_main ${WIN_LINK})
 
 # The end-to-end scripts' reader of another program's windows and controls.
-add_executable(inspector ${CMAKE_SOURCE_DIR}/tests/e2e/win32_inspector.cpp)
+add_executable(inspector ${CMAKE_SOURCE_DIR}/tests/e2e/win32_window_reader.cpp)
 target_compile_definitions(inspector PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(inspector PRIVATE comctl32 user32 kernel32 ${WIN_LINK})

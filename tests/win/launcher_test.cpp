@@ -1,5 +1,5 @@
 // The launcher: its tabs and pages, Go's limits and the start of the view, and the JumpToDX start.
-#include "ui_fixture.h"
+#include "win32_ui_fixture.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The Display page: the mode list and its preselection, the window-style box, the usage trackbars.
-#include "ui_fixture.h"
+#include "win32_ui_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The video-modes dialog: one catalogue entry's report, Previous and Next with wrap-around.
 #include "app/alloc.h"
 
-#include "ui_fixture.h"
+#include "win32_ui_fixture.h"
 
 namespace {
 
