@@ -24,7 +24,6 @@ constexpr int SoundTrigger = 0;
 constexpr int SoundRespawn = 2;
 constexpr int SoundExplosion = 4;
 
-
 SceneObject* FindTarget()
 {
     for (SceneObject& object : SceneObjectTable)

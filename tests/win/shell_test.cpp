@@ -245,6 +245,13 @@ protected:
         }
     }
     static void RecordMusic(const char* command) { Music.push_back(command); }
+    // A hidden top-level window in the launcher's place.
+    static HWND StandInLauncher()
+    {
+        Launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+        return Launcher;
+    }
     static std::vector<std::string> Music;
     void (*savedReactivate)();
     void (*savedMusic)(const char*);
@@ -287,9 +294,7 @@ TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
 
 TEST_F(ViewWindowTest, CloseStopsFramesHidesTheWindowAndShowsTheLauncher)
 {
-    HWND launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
-    Launcher = launcher;
+    HWND launcher = StandInLauncher();
     JumpToDX = 0;
     RunFlags = 0;
     ShowWindow(ViewWindow, SW_SHOW);
@@ -307,9 +312,7 @@ TEST_F(ViewWindowTest, CloseStopsFramesHidesTheWindowAndShowsTheLauncher)
 TEST_F(ViewWindowTest, StoppingTheViewNeitherShowsTheLauncherNorQuits)
 {
     // The program's end while the view runs: the view's own half of the close steps only.
-    HWND launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
-    Launcher = launcher;
+    HWND launcher = StandInLauncher();
     JumpToDX = 1;
     RunFlags = 0;
     ShowWindow(ViewWindow, SW_SHOW);
@@ -432,9 +435,7 @@ TEST_F(MessageLoop, MessagesComeBeforeFramesAndResumeThem)
 
 TEST_F(MessageLoop, TheQuitMessageDestroysTheLauncher)
 {
-    HWND launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
-    Launcher = launcher;
+    HWND launcher = StandInLauncher();
     RunFlags = RunFlagClosed;
     PostQuitMessage(0);
     RunMessageLoop();
