@@ -1,23 +1,24 @@
 # The Windows side: quarvel.exe, the shell library and the test executables.
 set(WIN_LINK -static -static-libgcc -static-libstdc++)
 
+set(WIN ${SRC}/win32)
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS
-  ${SRC}/app/win32_*.cpp ${SRC}/display/win32_*.cpp ${SRC}/ui/win32_*.cpp ${SRC}/sound/win32_music.cpp)
-list(REMOVE_ITEM SHELL_SOURCES ${SRC}/app/win32_sys.cpp ${SRC}/app/win32_main.cpp)
+  ${WIN}/app/win32_*.cpp ${WIN}/display/win32_*.cpp ${WIN}/ui/win32_*.cpp ${WIN}/sound/win32_music.cpp)
+list(REMOVE_ITEM SHELL_SOURCES ${WIN}/app/win32_main.cpp)
 add_library(quarvel_shell STATIC ${SHELL_SOURCES})
 target_include_directories(quarvel_shell PUBLIC ${SRC})
 target_compile_definitions(quarvel_shell PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(quarvel_shell PUBLIC quarvel_core comctl32 ddraw winmm gdi32 user32 kernel32)
 
-add_library(quarvel_sound STATIC ${SRC}/sound/win32_sound.cpp)
+add_library(quarvel_sound STATIC ${WIN}/sound/win32_sound.cpp)
 target_include_directories(quarvel_sound PUBLIC ${SRC})
 target_compile_definitions(quarvel_sound PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(quarvel_sound PUBLIC quarvel_core winmm)
 
 enable_language(RC)
-set(RESOURCES ${SRC}/ui/quarvel.rc)
+set(RESOURCES ${WIN}/ui/quarvel.rc)
 
-add_executable(quarvel WIN32 ${SRC}/app/win32_main.cpp ${RESOURCES})
+add_executable(quarvel WIN32 ${WIN}/app/win32_main.cpp ${RESOURCES})
 target_link_libraries(quarvel PRIVATE quarvel_shell quarvel_sound ${WIN_LINK})
 
 # GoogleTest from the sources Debian installs, built with this compiler.

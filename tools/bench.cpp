@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/alloc.h"
+#include "base/alloc.h"
 #include "commands.h"
 #include "frame_runner.h"
 #include "render/backdrop.h"

@@ -9,9 +9,9 @@
 
 #include <stb_image_write.h>
 
-#include "app/alloc.h"
 #include "app/config.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/sys.h"
 #include "palette.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"

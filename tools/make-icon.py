@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the program's 32x32, 16-colour icon (src/ui/quarvel.ico): a chequered floor
+"""Draws the program's 32x32, 16-colour icon (src/win32/ui/quarvel.ico): a chequered floor
 running to the horizon under a night sky, with a red target hovering over it."""
 import struct
 import sys

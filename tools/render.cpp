@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "commands.h"
 #include "frame_runner.h"
 #include "render/trig.h"

@@ -3,15 +3,13 @@
 
 #include <cstring>
 
-#include "app/alloc.h"
-#include "app/settings.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/settings.h"
+#include "base/sys.h"
 #include "render/bitmap.h"
 #include "render/trig.h"
 #include "world/viewpoint.h"
 
-char* ConfigPath = nullptr;
-int32_t ConfigStatus = -1;
 
 namespace {
 

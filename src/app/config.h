@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-extern char* ConfigPath;     // full path of fc.ini, an AllocBlock buffer
-extern int32_t ConfigStatus; // -1 not loaded, 0 loaded (shared with the picture set)
 
 // 0, or -1 when the path buffer cannot be allocated (nothing is read then).
 int LoadConfig();

@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "app/alloc.h"
-#include "app/config.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/settings.h"
+#include "base/sys.h"
 
 Bitmap FloorImage = {};
 Bitmap Backdrop = {};

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/alloc.h"
 #include "app/config.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/sys.h"
 #include "render/bitmap.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/alloc.h"
 #include "app/config.h"
-#include "app/settings.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/settings.h"
+#include "base/sys.h"
 #include "render/bitmap.h"
 #include "render/trig.h"
 #include "world/viewpoint.h"

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/sys.h"
+#include "base/sys.h"
 
 namespace {
 

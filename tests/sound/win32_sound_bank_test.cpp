@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/alloc.h"
+#include "base/alloc.h"
 #include "sound/sound.h"
-#include "sound/win32_sound.h"
+#include "win32/sound/win32_sound.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include <sys/wait.h>
 
-#include "app/alloc.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/sys.h"
 #include "palette.h"
 #include "render/bitmap.h"
 #include "sc0_file.h"

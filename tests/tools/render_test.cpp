@@ -15,7 +15,7 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
-#include "app/sys.h"
+#include "base/sys.h"
 #include "frame_runner.h"
 #include "world/viewpoint.h"
 

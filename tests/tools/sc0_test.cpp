@@ -9,7 +9,7 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
-#include "app/alloc.h"
+#include "base/alloc.h"
 #include "commands.h"
 #include "palette.h"
 #include "render/bitmap.h"

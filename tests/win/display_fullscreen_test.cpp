@@ -1,5 +1,5 @@
 // The full-screen presenter and its frames against scripted DirectDraw fakes.
-#include "app/win32_frame.h"
+#include "win32/app/win32_frame.h"
 
 #include "win32_display_fakes.h"
 

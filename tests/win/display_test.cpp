@@ -2,8 +2,8 @@
 #include <cstring>
 #include <set>
 
-#include "app/alloc.h"
-#include "app/win32_frame.h"
+#include "base/alloc.h"
+#include "win32/app/win32_frame.h"
 
 #include "win32_display_fakes.h"
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/alloc.h"
-#include "app/win32_program.h"
-#include "display/win32_display.h"
+#include "base/alloc.h"
+#include "win32/app/win32_program.h"
+#include "win32/display/win32_display.h"
 
 namespace {
 

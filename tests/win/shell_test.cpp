@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "app/alloc.h"
 #include "app/config.h"
-#include "app/settings.h"
-#include "app/sys.h"
-#include "app/win32_frame.h"
-#include "app/win32_program.h"
-#include "app/win32_view_window.h"
-#include "display/win32_display.h"
+#include "base/alloc.h"
+#include "base/settings.h"
+#include "base/sys.h"
 #include "sound/sound.h"
-#include "sound/win32_music.h"
+#include "win32/app/win32_frame.h"
+#include "win32/app/win32_program.h"
+#include "win32/app/win32_view_window.h"
+#include "win32/display/win32_display.h"
+#include "win32/sound/win32_music.h"
 #include "world/viewpoint.h"
 
 namespace {

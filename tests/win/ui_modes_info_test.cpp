@@ -1,5 +1,5 @@
 // The video-modes dialog: one catalogue entry's report, Previous and Next with wrap-around.
-#include "app/alloc.h"
+#include "base/alloc.h"
 
 #include "win32_ui_fixture.h"
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/sys.h"
-#include "app/win32_view_window.h"
-#include "display/win32_display.h"
+#include "base/settings.h"
+#include "base/sys.h"
 #include "render/bitmap.h"
+#include "win32/app/win32_view_window.h"
+#include "win32/display/win32_display.h"
 
 using Calls = std::vector<std::string>;
 using Script = std::map<std::string, std::deque<HRESULT>>;

@@ -5,10 +5,10 @@
 
 #include <commctrl.h>
 
-#include "app/win32_program.h"
 #include "render/trig.h"
-#include "sound/win32_music.h"
-#include "ui/win32_launcher.h"
+#include "win32/app/win32_program.h"
+#include "win32/sound/win32_music.h"
+#include "win32/ui/win32_launcher.h"
 
 #include "win32_display_fakes.h"
 

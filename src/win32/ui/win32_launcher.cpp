@@ -1,17 +1,17 @@
 // The launcher dialog: the tab table and its pages, Go, Video Modes and Exit, and the
 // straight-to-the-view start.
-#include "ui/win32_launcher.h"
+#include "win32/ui/win32_launcher.h"
 
 #include <commctrl.h>
 
-#include "app/settings.h"
-#include "app/sys.h"
-#include "app/win32_program.h"
-#include "app/win32_view_window.h"
-#include "display/win32_display.h"
+#include "base/settings.h"
+#include "base/sys.h"
 #include "render/trig.h"
-#include "sound/win32_music.h"
-#include "ui/win32_centre.h"
+#include "win32/app/win32_program.h"
+#include "win32/app/win32_view_window.h"
+#include "win32/display/win32_display.h"
+#include "win32/sound/win32_music.h"
+#include "win32/ui/win32_centre.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The DirectDraw object and the catalogue of the display modes its driver offers.
-#include "display/win32_display.h"
+#include "win32/display/win32_display.h"
 
-#include "app/alloc.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/sys.h"
 
 int32_t ModeCatalogueStatus = -1;
 IDirectDraw* DirectDrawObject = nullptr;

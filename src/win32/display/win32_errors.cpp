@@ -1,5 +1,5 @@
 // DDErrorText: the texts of DirectDraw result codes that every DirectDraw failure box shows.
-#include "display/win32_display.h"
+#include "win32/display/win32_display.h"
 
 #include <cstdio>
 

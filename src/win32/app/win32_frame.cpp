@@ -1,12 +1,12 @@
 // One frame of the 3D view on Windows: the world step and drawing, the notice, presentation.
-#include "app/win32_frame.h"
+#include "win32/app/win32_frame.h"
 
 #include <windows.h>
 
 #include "app/frame.h"
-#include "app/settings.h"
-#include "display/win32_display.h"
+#include "base/settings.h"
 #include "render/backdrop.h"
+#include "win32/display/win32_display.h"
 
 const char NoticeText[] = "Quarvel 8-bit software engine test. Esc ends the view";
 static_assert(sizeof NoticeText - 1 == 53, "the notice is one line of 53 characters");

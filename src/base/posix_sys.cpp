@@ -1,6 +1,6 @@
 // The operating-system seam on POSIX: mmap pages, stdio files, an INI reader that behaves
 // as the Windows private-profile functions do, and message boxes on standard error.
-#include "app/sys.h"
+#include "base/sys.h"
 
 #include <cctype>
 #include <cerrno>

@@ -1,9 +1,9 @@
 // The full-screen presenter: an exclusive 8-bit display mode, a flipping pair of surfaces and its palette.
-#include "display/win32_display.h"
+#include "win32/display/win32_display.h"
 
-#include "app/settings.h"
-#include "app/sys.h"
-#include "app/win32_view_window.h"
+#include "base/settings.h"
+#include "base/sys.h"
+#include "win32/app/win32_view_window.h"
 
 IDirectDrawSurface* PrimarySurface = nullptr;
 IDirectDrawSurface* BackSurface = nullptr;

@@ -1,7 +1,7 @@
 // The counted page allocator and the allocation balance check.
-#include "app/alloc.h"
+#include "base/alloc.h"
 
-#include "app/sys.h"
+#include "base/sys.h"
 
 uint32_t AllocCount = 0;
 uint32_t ReleaseCount = 0;

@@ -1,11 +1,11 @@
 // The hidden popup window in which the 3D view is shown, its procedure and its keys.
-#include "app/win32_view_window.h"
+#include "win32/app/win32_view_window.h"
 
-#include "app/settings.h"
-#include "app/win32_program.h"
-#include "display/win32_display.h"
+#include "base/settings.h"
 #include "sound/sound.h"
-#include "sound/win32_music.h"
+#include "win32/app/win32_program.h"
+#include "win32/display/win32_display.h"
+#include "win32/sound/win32_music.h"
 #include "world/viewpoint.h"
 
 HWND ViewWindow = nullptr;

@@ -1,5 +1,5 @@
 // The MIDI tune's command strings, sent without a return buffer or a notification window.
-#include "sound/win32_music.h"
+#include "win32/sound/win32_music.h"
 
 #include <windows.h>
 

@@ -9,3 +9,6 @@ extern int32_t LastModeXs; // display mode size
 extern int32_t LastModeZs;
 extern int32_t ScrUseXs;   // screen-usage (viewport) size chosen for the view
 extern int32_t ScrUseZs;
+
+extern char* ConfigPath;     // full path of fc.ini, an AllocBlock buffer
+extern int32_t ConfigStatus; // -1 not loaded, 0 loaded (shared with the picture set)

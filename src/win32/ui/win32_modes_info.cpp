@@ -1,10 +1,10 @@
 // The video-modes dialog: one catalogue entry's surface description as text, browsed with
 // Previous and Next.
-#include "ui/win32_launcher.h"
+#include "win32/ui/win32_launcher.h"
 
-#include "app/alloc.h"
-#include "display/win32_display.h"
-#include "ui/win32_centre.h"
+#include "base/alloc.h"
+#include "win32/display/win32_display.h"
+#include "win32/ui/win32_centre.h"
 
 int32_t InfoModeIndex = 0;
 

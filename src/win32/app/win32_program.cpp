@@ -1,15 +1,15 @@
 // The program's spine on Windows: entry, start-up and shutdown chains, message loop, RunFlags.
-#include "app/win32_program.h"
+#include "win32/app/win32_program.h"
 
 #include <commctrl.h>
 
-#include "app/alloc.h"
 #include "app/config.h"
-#include "app/win32_frame.h"
-#include "app/win32_view_window.h"
-#include "display/win32_display.h"
+#include "base/alloc.h"
 #include "sound/sound.h"
-#include "ui/win32_launcher.h"
+#include "win32/app/win32_frame.h"
+#include "win32/app/win32_view_window.h"
+#include "win32/display/win32_display.h"
+#include "win32/ui/win32_launcher.h"
 
 HINSTANCE ProgramInstance = nullptr;
 HWND Launcher = nullptr;

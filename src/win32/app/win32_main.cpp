@@ -1,5 +1,5 @@
 // The Windows entry point.
-#include "app/win32_program.h"
+#include "win32/app/win32_program.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -4,7 +4,7 @@
 #define NOMINMAX
 #include <windows.h>
 
-#include "app/sys.h"
+#include "base/sys.h"
 
 #include <cstring>
 

@@ -1,12 +1,12 @@
 // The program palette and the window presenter: an 8-bit top-down bitmap section in a
 // memory device context, copied to the view window once per frame.
-#include "display/win32_display.h"
+#include "win32/display/win32_display.h"
 
-#include "app/settings.h"
-#include "app/sys.h"
-#include "app/win32_program.h"
-#include "app/win32_view_window.h"
-#include "ui/win32_centre.h"
+#include "base/settings.h"
+#include "base/sys.h"
+#include "win32/app/win32_program.h"
+#include "win32/app/win32_view_window.h"
+#include "win32/ui/win32_centre.h"
 
 int32_t PaletteStatus = -1;
 int32_t MemoryDCStatus = -1;

@@ -1,7 +1,7 @@
 // The sound bank: five WAV images read into memory at start-up and played from there.
 #include "sound/sound.h"
 
-#include "sound/win32_sound.h"
+#include "win32/sound/win32_sound.h"
 
 #include <windows.h>
 
@@ -9,8 +9,8 @@
 
 #include <cstdio>
 
-#include "app/alloc.h"
-#include "app/sys.h"
+#include "base/alloc.h"
+#include "base/sys.h"
 
 namespace {
 
