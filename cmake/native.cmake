@@ -3,7 +3,8 @@
 find_package(GTest REQUIRED)
 find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 
-set(QUARVEL_WIN_BUILD ${CMAKE_SOURCE_DIR}/build/win CACHE PATH "The Windows build tree")
+set(QUARVEL_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Where the Windows build trees win32/ and win64/ are")
+set(QUARVEL_WINE_ARCHS "32;64" CACHE STRING "The Windows architectures whose tests run under Wine here")
 
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
 list(REMOVE_ITEM TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/main.cpp)
@@ -25,17 +26,27 @@ target_compile_definitions(tool_tests PRIVATE
   QUARVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QUARVEL_TOOL="$<TARGET_FILE:quarvel-tool>")
 add_dependencies(tool_tests quarvel-tool)
 
-set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run)
 add_test(NAME core_native COMMAND core_tests)
 add_test(NAME tools_native COMMAND tool_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-add_test(NAME core_wine COMMAND ${WINE_RUN} ${QUARVEL_WIN_BUILD}/core_tests.exe)
-add_test(NAME win_shell_wine COMMAND ${WINE_RUN} ${QUARVEL_WIN_BUILD}/win_tests.exe)
-add_test(NAME sound_wine COMMAND ${WINE_RUN} ${QUARVEL_WIN_BUILD}/sound_tests.exe)
-add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check-imports ${QUARVEL_WIN_BUILD}/quarvel.exe)
 add_test(NAME source_rules COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check-sources ${CMAKE_SOURCE_DIR}/src)
-file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-*)
-foreach(script ${E2E_TESTS})
-  get_filename_component(name ${script} NAME)
-  add_test(NAME e2e_${name} COMMAND ${script} ${CMAKE_SOURCE_DIR}/dist)
+
+# Both Windows programs import only the operating system's DLLs, whether or not they run here.
+foreach(arch 32 64)
+  add_test(NAME exe_imports${arch} COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check-imports
+    ${QUARVEL_BUILD}/win${arch}/quarvel.exe)
 endforeach()
-set_tests_properties(core_wine win_shell_wine sound_wine PROPERTIES TIMEOUT 300)
+
+# Every Wine tier once for each architecture this machine runs.
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run)
+file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-*)
+foreach(arch ${QUARVEL_WINE_ARCHS})
+  set(win ${QUARVEL_BUILD}/win${arch})
+  add_test(NAME core_wine${arch} COMMAND ${WINE_RUN} ${arch} ${win}/core_tests.exe)
+  add_test(NAME win_shell_wine${arch} COMMAND ${WINE_RUN} ${arch} ${win}/win_tests.exe)
+  add_test(NAME sound_wine${arch} COMMAND ${WINE_RUN} ${arch} ${win}/sound_tests.exe)
+  set_tests_properties(core_wine${arch} win_shell_wine${arch} sound_wine${arch} PROPERTIES TIMEOUT 300)
+  foreach(script ${E2E_TESTS})
+    get_filename_component(name ${script} NAME)
+    add_test(NAME e2e_${name}_wine${arch} COMMAND ${script} ${CMAKE_SOURCE_DIR}/dist ${arch})
+  endforeach()
+endforeach()

@@ -1,15 +1,66 @@
-# Shared by the scripts: paths, the Wine environment and a private X display.
+# Shared by the scripts: paths, the Wine environment of each architecture and a private X
+# display.
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$ROOT/build
 NATIVE_BUILD=$BUILD/native
-WIN_BUILD=$BUILD/win
 DIST=$ROOT/dist
-# QUARVEL_WINEPREFIX names another prepared prefix, to keep a run apart from other Wine sessions.
-export WINEPREFIX=${QUARVEL_WINEPREFIX:-$BUILD/wineprefix}
 export WINEDEBUG=-all
-export WINEARCH=win32
 # No prompt for the .NET and HTML runtimes the program does not use.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The Windows side is built twice: 32-bit (quarvel.exe, the program as described) and 64-bit
+# (quarvel64.exe, for machines whose kernel runs no 32-bit code). /usr/bin/wine prefers the
+# 32-bit loader whenever wine32 is installed, even where it cannot execute, so every Wine call
+# here goes through the loader of the architecture chosen by use_wine_arch.
+WINE32_LOADER=/usr/lib/wine/wine
+WINE64_LOADER=/usr/lib/wine/wine64
+
+# use_wine_arch 32|64: the build tree, program, prefix and loader of that architecture.
+# QUARVEL_WINEPREFIX names other prepared prefixes (with 32 or 64 appended), to keep a run
+# apart from other Wine sessions.
+use_wine_arch() {
+  WINE_ARCH=$1
+  WIN_BUILD=$BUILD/win$1
+  export WINEPREFIX=${QUARVEL_WINEPREFIX:-$BUILD/wineprefix}$1
+  if [ "$1" = 32 ]; then
+    PROGRAM=quarvel.exe
+    export WINEARCH=win32 WINELOADER=$WINE32_LOADER
+  else
+    PROGRAM=quarvel64.exe
+    export WINEARCH=win64 WINELOADER=$WINE64_LOADER
+  fi
+}
+wine() { "$WINELOADER" "$@"; }
+wineserver() { /usr/lib/wine/wineserver "$@"; }
+
+# Why the 32-bit loader cannot run here, or nothing when it can.
+why_no_wine32() {
+  [ -x "$WINE32_LOADER" ] || { echo "wine32 is not installed"; return; }
+  local out
+  out=$("$WINE32_LOADER" --version 2>&1) && return
+  echo "the 32-bit Wine loader does not start (${out##*: })"
+}
+
+# The architectures to run, from QUARVEL_WINE_ARCHS ("32", "64" or "32,64") or, without it,
+# the ones this machine executes: 64 always, 32 where the 32-bit loader really runs.
+wine_archs() {
+  local wanted=${QUARVEL_WINE_ARCHS:-} a archs=
+  if [ -z "$wanted" ]; then
+    [ -z "$(why_no_wine32)" ] && archs="32 "
+    echo "${archs}64"
+    return
+  fi
+  for a in ${wanted//,/ }; do
+    case $a in
+      32|64) [[ " $archs " == *" $a "* ]] || archs+="$a " ;;
+      *) echo "QUARVEL_WINE_ARCHS: '$a' is not 32 or 64" >&2; return 1 ;;
+    esac
+  done
+  echo "${archs% }"
+}
+
+# The default is the architecture of the program as described, where it runs.
+use_wine_arch "$( [ -z "$(why_no_wine32)" ] && echo 32 || echo 64)"
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -106,7 +106,7 @@ TEST_F(Catalogue, KeepsEveryModeAndDepthInTheDriversOrderAndFreesOnce)
     ASSERT_EQ(InitModeCatalogue(), 0);
     ASSERT_EQ(ModeCount, 6);
     for (size_t i = 0; i < dd.modes.size(); ++i)
-        EXPECT_EQ(std::memcmp(&ModeCatalogue[i], &dd.modes[i], 108), 0) << i;
+        EXPECT_EQ(std::memcmp(&ModeCatalogue[i], &dd.modes[i], sizeof(DDSURFACEDESC)), 0) << i;
     EXPECT_FALSE(Exists(ModeFile));
     EXPECT_EQ(FreeModeCatalogue(), 0);
     EXPECT_EQ(FreeModeCatalogue(), -1);
@@ -188,7 +188,7 @@ TEST_F(WineDisplay, TheCatalogueListsTheDesktopsModesAtEveryDepth)
             EXPECT_TRUE(listed) << size << " x " << depth;
         }
     for (int i = 0; i < ModeCount; ++i)
-        EXPECT_EQ(ModeCatalogue[i].dwSize, 108u) << i;
+        EXPECT_EQ(ModeCatalogue[i].dwSize, sizeof(DDSURFACEDESC)) << i;
 }
 
 TEST_F(WineDisplay, SetsUp640x480x8DrawsAFrameThroughTheLockAndGivesTheDesktopBack)

@@ -108,7 +108,7 @@ public:
     // The presenter's only Blt is a fill with colour 0; anything else is logged as such.
     STDMETHOD(Blt)(LPRECT rect, LPDIRECTDRAWSURFACE source, LPRECT, DWORD flags, LPDDBLTFX fx) override
     {
-        const bool fill = !source && flags == DDBLT_COLORFILL && fx && fx->dwSize == 100 && !fx->dwFillColor;
+        const bool fill = !source && flags == DDBLT_COLORFILL && fx && fx->dwSize == sizeof(DDBLTFX) && !fx->dwFillColor;
         return Answer(name + ".Blt", fill ? RectText(rect) : "not a colour-0 fill");
     }
     STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override
@@ -129,7 +129,7 @@ public:
     STDMETHOD(IsLost)() override { return Answer(name + ".IsLost"); }
     STDMETHOD(Lock)(LPRECT rect, LPDDSURFACEDESC description, DWORD flags, HANDLE event) override
     {
-        const bool plain = flags == DDLOCK_WAIT && description->dwSize == 108 && !event;
+        const bool plain = flags == DDLOCK_WAIT && description->dwSize == sizeof(DDSURFACEDESC) && !event;
         const HRESULT result = Answer(name + ".Lock", RectText(rect) + (plain ? "" : " odd arguments"));
         if (result == DD_OK) {
             description->dwFlags = granted.dwFlags;

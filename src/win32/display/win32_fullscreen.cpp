@@ -21,7 +21,7 @@ HRESULT FillBlack(IDirectDrawSurface* surface, RECT* rect)
 
 namespace {
 
-static_assert(sizeof(DDBLTFX) == 100, "the colour-fill request is the 100-byte DDBLTFX");
+static_assert(sizeof(void*) != 4 || sizeof(DDBLTFX) == 100, "the colour-fill request is the 100-byte DDBLTFX");
 
 void ShowFailure(HRESULT result, const char* caption)
 {

@@ -35,7 +35,12 @@ void WriteReport(char* out, int32_t index, const DDSURFACEDESC& mode)
     out = Line(out, "back buffer: %lu\r\n", mode.dwBackBufferCount);
     out = Line(
         out, "Z-buffer depth: %lu, alpha depth: %lu\r\n", mode.dwZBufferBitDepth, mode.dwAlphaBitDepth);
-    out = Line(out, "surface pointer: %lX\r\n", DWORD(reinterpret_cast<uintptr_t>(mode.lpSurface)));
+    // wsprintfA has no 64-bit conversion: a pointer past 4 GiB is written as two halves.
+    const uint64_t surface = reinterpret_cast<uintptr_t>(mode.lpSurface);
+    if (surface >> 32)
+        out = Line(out, "surface pointer: %lX%08lX\r\n", DWORD(surface >> 32), DWORD(surface));
+    else
+        out = Line(out, "surface pointer: %lX\r\n", DWORD(surface));
     out = Line(out, "\r\nColor Keys:\r\n");
     out = Line(out, "destination overlay: %lX to %lX\r\n", mode.ddckCKDestOverlay.dwColorSpaceLowValue,
         mode.ddckCKDestOverlay.dwColorSpaceHighValue);
