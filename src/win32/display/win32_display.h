@@ -23,8 +23,10 @@ extern ProgramPaletteRecord ProgramPalette;
 extern HPALETTE ProgramPaletteHandle;
 
 // Builds the program palette from sc\nosystem.pal and the system's static colours.
-// 0, or -1 when the file cannot be opened.
+// 0, -1 when the file cannot be opened, -2 when the palette object cannot be made.
 int InitPalette();
+// CreatePalette, replaceable so tests can make it fail.
+extern HPALETTE(WINAPI* CreatePaletteFunction)(const LOGPALETTE* palette);
 int FreePalette();
 
 // The window presenter's memory device context and bitmap colour table. 0 or -1.

@@ -21,7 +21,8 @@ HRESULT FillBlack(IDirectDrawSurface* surface, RECT* rect)
 
 namespace {
 
-static_assert(sizeof(void*) != 4 || sizeof(DDBLTFX) == 100, "the colour-fill request is the 100-byte DDBLTFX");
+static_assert(
+    sizeof(void*) != 4 || sizeof(DDBLTFX) == 100, "the colour-fill request is the 100-byte DDBLTFX");
 
 void ShowFailure(HRESULT result, const char* caption)
 {
@@ -31,7 +32,7 @@ void ShowFailure(HRESULT result, const char* caption)
 // Colour 0 over the whole display mode; callers ignore the result, the next frame redraws.
 void ClearSurface(IDirectDrawSurface* surface)
 {
-    RECT whole = {0, 0, LastModeXs, LastModeZs};
+    RECT whole = { 0, 0, LastModeXs, LastModeZs };
     FillBlack(surface, &whole);
 }
 
@@ -87,7 +88,7 @@ int InitFullScreen()
         return -3;
     }
 
-    DDSCAPS backCaps = {DDSCAPS_BACKBUFFER};
+    DDSCAPS backCaps = { DDSCAPS_BACKBUFFER };
     result = PrimarySurface->GetAttachedSurface(&backCaps, &BackSurface);
     if (result != DD_OK) {
         ReleasePrimary();
@@ -161,11 +162,14 @@ void ReactivateFullScreen()
         RestoreSurfaces(1);
 }
 
-// The close goes on whatever the display says; its complaints are only shown.
+// The close goes on whatever the display says; its complaints are only shown. It counts as
+// closed from its first step: the message boxes pump messages, and a second close that
+// arrives meanwhile must find nothing left to release.
 void CloseFullScreen()
 {
     if (FullScreenStatus != 0)
         return;
+    FullScreenStatus = -1;
     ReleasePrimary();
     ReleasePalette();
     const HRESULT restored = DirectDrawObject->RestoreDisplayMode();
@@ -175,5 +179,4 @@ void CloseFullScreen()
     if (normal != DD_OK)
         ShowFailure(normal, "scl");
     ShowCursorFunction(TRUE);
-    FullScreenStatus = -1;
 }

@@ -15,7 +15,8 @@ namespace {
 // The catalogue and the temporary file hold the descriptions exactly as the driver gave them:
 // 108 bytes each in the 32-bit program, larger in the 64-bit one (the surface pointer).
 constexpr DWORD ModeRecordSize = sizeof(DDSURFACEDESC);
-static_assert(sizeof(void*) != 4 || ModeRecordSize == 108, "a mode record is one 108-byte surface description");
+static_assert(
+    sizeof(void*) != 4 || ModeRecordSize == 108, "a mode record is one 108-byte surface description");
 
 const char ModeFileName[] = "zqx_TEMP.XQZ";
 

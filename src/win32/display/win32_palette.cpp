@@ -8,6 +8,7 @@
 #include "win32/app/win32_view_window.h"
 #include "win32/ui/win32_centre.h"
 
+HPALETTE(WINAPI* CreatePaletteFunction)(const LOGPALETTE* palette) = CreatePalette;
 int32_t PaletteStatus = -1;
 int32_t MemoryDCStatus = -1;
 ProgramPaletteRecord ProgramPalette;
@@ -47,13 +48,18 @@ int InitPalette()
     ProgramPalette.version = 0x300;
     ProgramPalette.count = 256;
     for (int i = 10; i <= 245; ++i)
-        ProgramPalette.entries[i] = {triples[3 * i], triples[3 * i + 1], triples[3 * i + 2], PC_RESERVED};
+        ProgramPalette.entries[i] = { triples[3 * i], triples[3 * i + 1], triples[3 * i + 2], PC_RESERVED };
     HDC screen = GetDC(nullptr);
     GetSystemPaletteEntries(screen, 0, 10, ProgramPalette.entries);
     GetSystemPaletteEntries(screen, 246, 10, ProgramPalette.entries + 246);
     ReleaseDC(nullptr, screen);
 
-    ProgramPaletteHandle = CreatePalette(reinterpret_cast<LOGPALETTE*>(&ProgramPalette));
+    // Without the palette object the window view would stay black: a failed set-up step.
+    ProgramPaletteHandle = CreatePaletteFunction(reinterpret_cast<LOGPALETTE*>(&ProgramPalette));
+    if (!ProgramPaletteHandle) {
+        SysMessageBox("CreatePalette() in InitPalette()", "function failed");
+        return -2;
+    }
     PaletteStatus = 0;
     return 0;
 }
@@ -78,7 +84,7 @@ int InitMemoryDC()
     PALETTEENTRY entries[256] = {};
     GetPaletteEntries(ProgramPaletteHandle, 0, 256, entries);
     for (int i = 0; i < 256; ++i)
-        Dib.colours[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+        Dib.colours[i] = { entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0 };
     MemoryDCStatus = 0;
     return 0;
 }
@@ -114,7 +120,8 @@ int InitWindowView()
     Dib.header.biSizeImage = DWORD(Projection.ProjZs * RoundedWidth());
 
     void* bits = nullptr;
-    Section = CreateDIBSection(MemoryDC, reinterpret_cast<BITMAPINFO*>(&Dib), DIB_RGB_COLORS, &bits, nullptr, 0);
+    Section
+        = CreateDIBSection(MemoryDC, reinterpret_cast<BITMAPINFO*>(&Dib), DIB_RGB_COLORS, &bits, nullptr, 0);
     // Frames must never be drawn into a section that was not made: say so, and report it so
     // that the view does not start.
     if (!Section) {
@@ -138,7 +145,7 @@ void CloseWindowView()
 
 FrameTarget WindowFrameTarget()
 {
-    return {SectionPixels, RoundedWidth()};
+    return { SectionPixels, RoundedWidth() };
 }
 
 int PresentFrame()

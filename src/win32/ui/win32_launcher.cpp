@@ -56,11 +56,26 @@ void StartFrames()
     ClearRunFlags(RunFlags);
 }
 
-// The view at once, always full screen; the launcher stays hidden for the whole run.
+// The limits of the view: an 8-bit mode and a viewport of 128 to 2048 pixels each way. A view
+// outside them would be drawn out of bounds; it is refused with a message.
+bool WithinViewLimits(uint32_t depth)
+{
+    if (depth == 8 && ScrUseXs >= 128 && ScrUseXs <= 2048 && ScrUseZs >= 128 && ScrUseZs <= 2048)
+        return true;
+    SysMessageBox(LimitsText, "program limitation");
+    return false;
+}
+
+// The view at once, always full screen; the launcher stays hidden for the whole run. The
+// screen usage comes straight from fc.ini here, so it is held to Go's limits too.
 void JumpToView(HWND launcher)
 {
     WinGStyle = 0;
     ShowWindow(launcher, SW_HIDE);
+    if (!WithinViewLimits(8)) {
+        PostQuitMessage(0);
+        return;
+    }
     ShowWindow(ViewWindow, SW_SHOW);
     Projection.ProjXs = ScrUseXs;
     Projection.ProjZs = ScrUseZs;
@@ -88,11 +103,8 @@ int Go(HWND launcher)
     if (entry >= 0)
         TabPages[entry].apply(CurrentPage);
 
-    const uint32_t depth = WinGStyle != 0 ? 8 : SelectedDepth();
-    if (depth != 8 || ScrUseXs < 128 || ScrUseXs > 2048 || ScrUseZs < 128 || ScrUseZs > 2048) {
-        SysMessageBox(LimitsText, "program limitation");
+    if (!WithinViewLimits(WinGStyle != 0 ? 8 : SelectedDepth()))
         return 1;
-    }
     ShowWindow(launcher, SW_HIDE);
     ShowWindow(ViewWindow, SW_SHOW);
     Projection.ProjXs = ScrUseXs;

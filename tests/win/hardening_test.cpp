@@ -1,0 +1,79 @@
+// The shell against what users and drivers can do to it: a jump start outside the view's
+// limits, a close that re-enters itself, a palette object that cannot be made.
+#include <cstdio>
+
+#include "win32_ui_fixture.h"
+
+namespace {
+
+using namespace ui_test;
+
+HPALETTE WINAPI NoPalette(const LOGPALETTE*)
+{
+    return nullptr;
+}
+
+// fc.ini feeds the jump start directly; a viewport Go would refuse must not reach the presenter.
+TEST_F(LauncherTest, JumpToDXRefusesAScreenUsageOutsideTheLimitsAndEnds)
+{
+    const struct {
+        int32_t xs, zs;
+        bool refused;
+    } cases[] = { { -10, 240, true }, { 127, 240, true }, { 2049, 240, true }, { 320, 127, true },
+        { 320, 2049, true }, { 128, 2048, false } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.xs) + "x" + std::to_string(c.zs));
+        JumpToDX = 1, ScrUseXs = c.xs, ScrUseZs = c.zs;
+        Log.clear(), Boxes.clear();
+        ASSERT_NE(OpenLauncher(), nullptr);
+        EXPECT_EQ(Boxes.size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_EQ(
+                Boxes[0], "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now");
+        }
+        EXPECT_EQ(Log.empty(), c.refused); // the presenter is never asked
+        EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, !c.refused);
+        EXPECT_FALSE(IsWindowVisible(launcher));
+        WPARAM code = 99;
+        EXPECT_EQ(DrainMessages(&code), c.refused); // the quit message, with 0
+        EXPECT_EQ(code, c.refused ? 0u : 99u);
+    }
+}
+
+// A message box pumps messages, and another close may be dispatched while it is up.
+TEST_F(DisplayTest, ACloseDispatchedWhileTheCloseShowsItsBoxFindsNothingLeft)
+{
+    ASSERT_EQ(InitFullScreen(), 0);
+    Answers = { { "dd.RestoreDisplayMode", { DDERR_GENERIC } } };
+    SysMessageBox = [](const char* text, const char* caption) {
+        RecordBox(text, caption);
+        CloseFullScreen();
+        return IDOK;
+    };
+    Log.clear();
+    CloseFullScreen();
+    EXPECT_EQ(Log,
+        (Calls { "primary.Release", "palette.Release", "dd.RestoreDisplayMode", "dd.SetCooperativeLevel 0x8",
+            "ShowCursor 1" }));
+    EXPECT_EQ(Boxes, Calls { "rdm: Generic failure." });
+    EXPECT_EQ(CursorShown, 0);
+}
+
+TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
+{
+    keep(CreatePaletteFunction), keep(PaletteStatus), keep(ProgramPaletteHandle);
+    InFreshDirectory();
+    CreateDirectoryA("sc", nullptr);
+    FILE* file = std::fopen("sc\\nosystem.pal", "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    CreatePaletteFunction = NoPalette;
+    EXPECT_EQ(InitPalette(), -2);
+    EXPECT_EQ(PaletteStatus, -1);
+    EXPECT_EQ(Boxes, Calls { "function failed: CreatePalette() in InitPalette()" });
+    EXPECT_EQ(FreePalette(), -1); // nothing to tear down
+    DeleteFileA("sc\\nosystem.pal");
+    RemoveDirectoryA("sc");
+}
+
+} // namespace
