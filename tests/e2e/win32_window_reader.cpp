@@ -3,6 +3,8 @@
 //   inspector.exe wait TITLE visible|hidden|gone SECONDS   exit 1 when the state is not reached in time
 //   inspector.exe rect TITLE [ID]   "left top right bottom" on screen, of the window or of its control ID
 //   inspector.exe close TITLE       asks the window to close, as its close box would
+//   inspector.exe cycles N          N times: Go on the launcher, then Escape in the view, each
+//                                   waited for (exit 1 when a step is not reached in 30 s)
 //
 // Exit: 0 done, 1 no such window or time-out, 2 bad arguments. "Quarvel" and "quarvel" are different titles.
 #include <windows.h>
@@ -66,6 +68,24 @@ int Rect(const char* title, const char* id)
     return 0;
 }
 
+// Go as its button sends it, and Escape as the keyboard sends it, posted from outside.
+int Cycles(int count)
+{
+    for (int i = 0; i < count; ++i) {
+        HWND launcher = Find("Quarvel");
+        if (!launcher || Wait("Quarvel", "visible", 30))
+            return 1;
+        PostMessageA(launcher, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), LPARAM(GetDlgItem(launcher, 1009)));
+        if (Wait("quarvel", "visible", 30))
+            return 1;
+        Sleep(50); // a few frames
+        PostMessageA(Find("quarvel"), WM_KEYDOWN, VK_ESCAPE, 1);
+        if (Wait("quarvel", "hidden", 30) || Wait("Quarvel", "visible", 30))
+            return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -78,7 +98,9 @@ int main(int argc, char** argv)
         HWND window = Find(argv[2]);
         return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
     }
-    std::fprintf(stderr,
-        "usage: inspector.exe wait TITLE visible|hidden|gone SECONDS | rect TITLE [ID] | close TITLE\n");
+    if (argc == 3 && !std::strcmp(argv[1], "cycles"))
+        return Cycles(std::atoi(argv[2]));
+    std::fprintf(stderr, "usage: inspector.exe wait TITLE visible|hidden|gone SECONDS | rect TITLE [ID] | "
+                         "close TITLE | cycles N\n");
     return 2;
 }
