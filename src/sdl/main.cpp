@@ -247,6 +247,7 @@ int main(int argc, char** argv)
             next = now;
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    const std::string renderer = ScreenRendererName();
     if (nextEvent < events.size())
         std::fprintf(stderr, "quarvel-sdl: warning: key events from line %d on lie beyond the last frame\n",
             events[nextEvent].line);
@@ -263,7 +264,7 @@ int main(int argc, char** argv)
         status = Failure(error, 1);
     SDL_Quit();
     if (options.stats)
-        std::printf("quarvel-sdl: %d frames in %.3f s, %.1f frames a second\n", frame, seconds,
-            seconds > 0 ? frame / seconds : 0.0);
+        std::printf("quarvel-sdl: %d frames in %.3f s, %.1f frames a second, %dx%d, renderer %s\n", frame,
+            seconds, seconds > 0 ? frame / seconds : 0.0, width, height, renderer.c_str());
     return status;
 }

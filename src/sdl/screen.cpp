@@ -98,6 +98,12 @@ void PresentScreen(const uint8_t* pixels, int32_t pitch)
     SDL_RenderPresent(Renderer);
 }
 
+const char* ScreenRendererName()
+{
+    SDL_RendererInfo info;
+    return Renderer && SDL_GetRendererInfo(Renderer, &info) == 0 ? info.name : "none";
+}
+
 void ToggleFullScreen()
 {
     const bool full = (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;

@@ -17,6 +17,9 @@ bool OpenScreen(int32_t width, int32_t height, int32_t scale, const RgbPalette& 
 // at the largest whole factor that fits it, with black bars around.
 void PresentScreen(const uint8_t* pixels, int32_t pitch);
 
+// The name of SDL's renderer that draws the window, for the statistics.
+const char* ScreenRendererName();
+
 // Between a window and full screen on the window's display.
 void ToggleFullScreen();
 
