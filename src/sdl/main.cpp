@@ -126,8 +126,9 @@ int32_t ViewKeyOf(SDL_Keycode key)
     }
 }
 
-// Set while the window is minimized or has lost the keyboard: as on Windows, an inactive
-// view makes no frames, and the program waits for events instead.
+// Set while the window is minimized or hidden: nothing would show, so the program makes no
+// frames and waits for events instead. Losing the keyboard does not stop it: the view keeps
+// moving behind other windows.
 bool Inactive = false;
 
 // Handles the waiting events; false when the program is to end.
@@ -139,9 +140,9 @@ bool HandleEvents()
             return false; // the window's close: the tune is stopped on the way out
         if (event.type == SDL_WINDOWEVENT) {
             const uint8_t what = event.window.event;
-            if (what == SDL_WINDOWEVENT_FOCUS_LOST || what == SDL_WINDOWEVENT_MINIMIZED)
+            if (what == SDL_WINDOWEVENT_MINIMIZED || what == SDL_WINDOWEVENT_HIDDEN)
                 Inactive = true;
-            else if (what == SDL_WINDOWEVENT_FOCUS_GAINED || what == SDL_WINDOWEVENT_RESTORED)
+            else if (what == SDL_WINDOWEVENT_RESTORED || what == SDL_WINDOWEVENT_SHOWN)
                 Inactive = false;
         }
         if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)
