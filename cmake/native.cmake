@@ -6,14 +6,28 @@ find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 set(QUARVEL_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Where the Windows build trees win32/ and win64/ are")
 set(QUARVEL_WINE_ARCHS "32;64" CACHE STRING "The Windows architectures whose tests run under Wine here")
 
+# What the tools share with the native program: the headless frame loop, key scripts, the
+# program palette and PNG output. It plays no sound, so each program brings its own PlayEffect.
+set(FRAME_SOURCES ${CMAKE_SOURCE_DIR}/tools/frame_runner.cpp ${CMAKE_SOURCE_DIR}/tools/palette.cpp
+  ${CMAKE_SOURCE_DIR}/tools/stb_impl.cpp)
+add_library(quarvel_frames STATIC ${FRAME_SOURCES})
+target_include_directories(quarvel_frames PUBLIC ${CMAKE_SOURCE_DIR}/tools ${STB_INCLUDE_DIR})
+target_link_libraries(quarvel_frames PUBLIC quarvel_core)
+
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
-list(REMOVE_ITEM TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/main.cpp)
+list(REMOVE_ITEM TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/main.cpp ${FRAME_SOURCES})
 add_library(quarvel_tools STATIC ${TOOL_SOURCES})
-target_include_directories(quarvel_tools PUBLIC ${CMAKE_SOURCE_DIR}/tools ${STB_INCLUDE_DIR})
-target_link_libraries(quarvel_tools PUBLIC quarvel_core quarvel_effect_log)
+target_link_libraries(quarvel_tools PUBLIC quarvel_frames quarvel_effect_log)
 
 add_executable(quarvel-tool ${CMAKE_SOURCE_DIR}/tools/main.cpp)
 target_link_libraries(quarvel-tool PRIVATE quarvel_tools)
+
+# The native front end: the same core and frame over SDL2, with SDL2_mixer for sound and music.
+find_package(SDL2 REQUIRED)
+find_package(SDL2_mixer REQUIRED)
+file(GLOB SDL_SOURCES CONFIGURE_DEPENDS ${SRC}/sdl/*.cpp)
+add_executable(quarvel-sdl ${SDL_SOURCES})
+target_link_libraries(quarvel-sdl PRIVATE quarvel_frames SDL2::SDL2 SDL2_mixer::SDL2_mixer)
 
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(core_tests ${CORE_TEST_SOURCES})
@@ -36,9 +50,13 @@ foreach(arch 32 64)
     ${QUARVEL_BUILD}/win${arch}/quarvel.exe)
 endforeach()
 
+# The native front end end to end: no Wine.
+add_test(NAME e2e_test-sdl COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl ${CMAKE_SOURCE_DIR}/dist)
+
 # Every Wine tier once for each architecture this machine runs.
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run)
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-*)
+list(REMOVE_ITEM E2E_TESTS ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl)
 foreach(arch ${QUARVEL_WINE_ARCHS})
   set(win ${QUARVEL_BUILD}/win${arch})
   add_test(NAME core_wine${arch} COMMAND ${WINE_RUN} ${arch} ${win}/core_tests.exe)

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <unistd.h>
 
@@ -116,6 +117,34 @@ bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std:
     std::stable_sort(events->begin(), events->end(),
         [](const KeyEvent& a, const KeyEvent& b) { return a.frame < b.frame; });
     return true;
+}
+
+bool LoadKeyScript(const std::string& path, std::vector<KeyEvent>* events, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read " + path;
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!ParseKeyScript(text.str(), events, error)) {
+        *error = path + ": " + *error;
+        return false;
+    }
+    return true;
+}
+
+size_t PlayKeyEvents(const std::vector<KeyEvent>& events, size_t next, int32_t frame)
+{
+    for (; next < events.size() && events[next].frame == frame; ++next) {
+        const KeyEvent& e = events[next];
+        if (e.down)
+            PressViewKey(e.key, e.ctrl);
+        else
+            ReleaseViewKey(e.key);
+    }
+    return next;
 }
 
 bool ParseViewport(const char* text, int32_t* width, int32_t* height)

@@ -22,6 +22,14 @@ struct KeyEvent {
 // order within a frame. On a bad line: false, and error names the line and what is wrong.
 bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std::string* error);
 
+// Reads and parses a key script file. On failure: false, and error names the file and, for a
+// bad line, the line and what is wrong.
+bool LoadKeyScript(const std::string& path, std::vector<KeyEvent>* events, std::string* error);
+
+// Presses and releases the events of frame `frame`, starting at events[next]; returns the index
+// of the first event of a later frame.
+size_t PlayKeyEvents(const std::vector<KeyEvent>& events, size_t next, int32_t frame);
+
 // "WxH" with both in 128..2048, the viewport sizes the view accepts.
 bool ParseViewport(const char* text, int32_t* width, int32_t* height);
 

@@ -48,17 +48,6 @@ bool ParseView(const char* text, int32_t v[4])
     return in.peek() == std::char_traits<char>::eof();
 }
 
-bool ReadFile(const std::string& path, std::string* text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    *text = s.str();
-    return true;
-}
-
 // One trace line: the viewer, the axes, the target state, every record in table order, the
 // sounds requested during the frame and the frame's CRC.
 void PrintTrace(int32_t frame, uint32_t crc)
@@ -124,11 +113,9 @@ int RenderCommand(int argc, char** argv)
 
     std::vector<KeyEvent> events;
     if (!keysPath.empty()) {
-        std::string text, error;
-        if (!ReadFile(keysPath, &text))
-            return Failure("cannot read " + keysPath);
-        if (!ParseKeyScript(text, &events, &error))
-            return Failure(keysPath + ": " + error);
+        std::string error;
+        if (!LoadKeyScript(keysPath, &events, &error))
+            return Failure(error);
     }
     // The outputs are named relative to where we were started, not to the data folder.
     if (!outPath.empty())
@@ -155,13 +142,7 @@ int RenderCommand(int argc, char** argv)
     size_t next = 0;
     std::vector<uint8_t> raw;
     for (int32_t frame = 0; frame < frames; ++frame) {
-        for (; next < events.size() && events[next].frame == frame; ++next) {
-            const KeyEvent& e = events[next];
-            if (e.down)
-                PressViewKey(e.key, e.ctrl);
-            else
-                ReleaseViewKey(e.key);
-        }
+        next = PlayKeyEvents(events, next, frame);
         ClearEffectLog();
         StepAndDrawFrame(BufferPresenter);
         if (trace) {

@@ -1,0 +1,165 @@
+// Sound on the native side: the audio device, the effect bank behind PlayEffect and the MIDI tune.
+#include "sdl/audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "sound/sound.h"
+
+namespace {
+
+// The effects' own format, so that they reach the device sample for sample.
+constexpr int AudioRate = 22050;
+constexpr int AudioChannels = 1;
+constexpr int EffectChannel = 0; // every effect plays here, so one can cut off another
+constexpr int SlotCount = 5;
+
+// Where Debian's sound font packages put a General MIDI font: the alternative any of them
+// provides, then the small one the setup installs.
+const char* const SoundFontPlaces[] = {
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+};
+
+bool AudioOpen = false;
+bool HaveSoundFont = false;
+Mix_Chunk* Slots[SlotCount] = {};
+int32_t SoundBankStatus = -1;
+int CurrentSlot = -1;
+Mix_Music* Tune = nullptr;
+
+// The first existing file of a list separated by ';', as SDL_SOUNDFONTS is.
+bool AnyFileExists(const std::string& list)
+{
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(';', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string path = list.substr(start, end - start);
+        if (!path.empty() && access(path.c_str(), R_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool FindSoundFont()
+{
+    const char* chosen = std::getenv("SDL_SOUNDFONTS");
+    if (chosen && *chosen)
+        return AnyFileExists(chosen) && Mix_SetSoundFonts(chosen);
+    for (const char* place : SoundFontPlaces)
+        if (access(place, R_OK) == 0)
+            return Mix_SetSoundFonts(place) != 0;
+    return false;
+}
+
+} // namespace
+
+void OpenAudio(bool mute)
+{
+    if (mute)
+        return;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0
+        || Mix_OpenAudio(AudioRate, AUDIO_S16SYS, AudioChannels, 1024) != 0) {
+        std::fprintf(stderr, "quarvel-sdl: no audio device (%s); running silently\n", SDL_GetError());
+        if (SDL_WasInit(SDL_INIT_AUDIO))
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return;
+    }
+    Mix_AllocateChannels(1);
+    AudioOpen = true;
+    HaveSoundFont = FindSoundFont();
+    if (!HaveSoundFont)
+        std::fprintf(stderr,
+            "quarvel-sdl: no General MIDI sound font (set SDL_SOUNDFONTS or install "
+            "timgm6mb-soundfont); the music stays silent\n");
+}
+
+void CloseAudio()
+{
+    if (!AudioOpen)
+        return;
+    StopMusic();
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    AudioOpen = false;
+}
+
+int LoadSoundBank()
+{
+    for (int i = 0; i < SlotCount; ++i) {
+        Slots[i] = nullptr;
+        if (!AudioOpen)
+            continue;
+        char name[32];
+        std::snprintf(name, sizeof name, "snd/qrvl%02d.wav", i);
+        // A missing or unreadable file leaves the slot empty; its requests then only stop.
+        Slots[i] = Mix_LoadWAV(name);
+    }
+    SoundBankStatus = 0;
+    return 0;
+}
+
+int FreeSoundBank()
+{
+    if (SoundBankStatus != 0)
+        return SoundBankStatus;
+    // The channel may still be playing from one of the chunks.
+    if (AudioOpen)
+        Mix_HaltChannel(EffectChannel);
+    for (Mix_Chunk*& slot : Slots) {
+        if (slot)
+            Mix_FreeChunk(slot);
+        slot = nullptr;
+    }
+    SoundBankStatus = -1;
+    return 0;
+}
+
+int PlayEffect(int slot)
+{
+    Mix_Chunk* chunk = slot >= 0 && slot < SlotCount ? Slots[slot] : nullptr;
+    const int previous = CurrentSlot;
+    CurrentSlot = slot;
+    if (!AudioOpen)
+        return previous;
+    if (!chunk) {
+        Mix_HaltChannel(EffectChannel);
+        return previous;
+    }
+    // A request for another effect cuts off the playing one; a repeated request for the
+    // effect that still plays is dropped.
+    if (!Mix_Playing(EffectChannel)) {
+        Mix_PlayChannel(EffectChannel, chunk, 0);
+    } else if (previous != slot) {
+        Mix_HaltChannel(EffectChannel);
+        Mix_PlayChannel(EffectChannel, chunk, 0);
+    }
+    return previous;
+}
+
+void StartMusic()
+{
+    if (!AudioOpen || !HaveSoundFont)
+        return;
+    StopMusic();
+    Tune = Mix_LoadMUS("mus/3d.mid");
+    if (Tune)
+        Mix_PlayMusic(Tune, 0);
+}
+
+void StopMusic()
+{
+    if (!Tune)
+        return;
+    Mix_HaltMusic();
+    Mix_FreeMusic(Tune);
+    Tune = nullptr;
+}
