@@ -1,5 +1,6 @@
 // The shell against what users and drivers can do to it: a jump start outside the view's
 // limits, a close that re-enters itself, a palette object that cannot be made.
+#include <algorithm>
 #include <cstdio>
 
 #include "win32_ui_fixture.h"
@@ -77,3 +78,23 @@ TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
 }
 
 } // namespace
+
+// A hundred views in a row: every surface and palette the presenter made is released again.
+TEST_F(DisplayTest, HundredFullScreenViewsReleaseEverythingTheyCreate)
+{
+    Log.clear();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(InitFullScreen(), 0) << i;
+        CloseFullScreen();
+    }
+    const auto count = [](const std::string& call) {
+        return std::count_if(
+            Log.begin(), Log.end(), [&](const std::string& line) { return line.rfind(call, 0) == 0; });
+    };
+    EXPECT_EQ(count("dd.CreateSurface"), 100);
+    EXPECT_EQ(count("primary.Release"), 100);
+    EXPECT_EQ(count("dd.CreatePalette"), 100);
+    EXPECT_EQ(count("palette.Release"), 100);
+    EXPECT_EQ(count("back.Release"), 0); // it goes with the primary's chain
+    EXPECT_EQ(CursorShown, 0);
+}
