@@ -171,3 +171,22 @@ TEST_F(SoundBank, ReleaseStopsPlaybackFirstAndBalancesTheBlocks)
 }
 
 } // namespace
+
+// Each image refused its memory in turn: that slot stays empty and silent, the others load.
+TEST_F(SoundBank, ARefusedImageLeavesOnlyItsSlotEmpty)
+{
+    const int files[] = {0, 2, 3, 4};
+    for (int k = 1; k <= 4; ++k) {
+        FreeSoundBank();
+        FailAllocationAt(uint32_t(k));
+        ASSERT_EQ(LoadSoundBank(), 0);
+        FailAllocationAt(0);
+        for (const int slot : files)
+            EXPECT_EQ(SoundSlotImage(slot) == nullptr, slot == files[k - 1]) << k << " " << slot;
+        Calls.clear();
+        PlayEffect(files[k - 1]);
+        EXPECT_TRUE(Playing == nullptr) << k;
+    }
+    FreeSoundBank();
+    EXPECT_EQ(AllocCount - allocs, ReleaseCount - releases);
+}

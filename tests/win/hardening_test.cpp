@@ -2,6 +2,9 @@
 // limits, a close that re-enters itself, a palette object that cannot be made.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+
+#include "base/alloc.h"
 
 #include "win32_ui_fixture.h"
 
@@ -97,4 +100,54 @@ TEST_F(DisplayTest, HundredFullScreenViewsReleaseEverythingTheyCreate)
     EXPECT_EQ(count("palette.Release"), 100);
     EXPECT_EQ(count("back.Release"), 0); // it goes with the primary's chain
     EXPECT_EQ(CursorShown, 0);
+}
+
+// Pictures that hold data, over every slot.
+int LoadedPictures()
+{
+    int loaded = (Backdrop.pixels != nullptr) + (FloorImage.pixels != nullptr);
+    for (const Bitmap& slot : BitmapSlots)
+        loaded += slot.pixels != nullptr;
+    return loaded;
+}
+
+// The real start-up over the data set that QUARVEL_DATA names, with each of its allocations
+// refused in turn: the mode catalogue's ends the program with -2, the configuration path's
+// with -3, a picture's leaves that one slot empty; every block comes back. (The sound bank
+// here is the recording double; its own test refuses its allocations.)
+TEST(StartUpWithoutMemory, EachRefusedAllocationGivesItsCodeOrOneEmptySlotAndBalances)
+{
+    const char* data = std::getenv("QUARVEL_DATA");
+    if (!data)
+        GTEST_SKIP() << "QUARVEL_DATA names no data set";
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(data)) << data;
+    const std::string module = std::string(data) + "\\quarvel.exe";
+    SysOverrideModulePath(module.c_str());
+    const MessageBoxFunction box = SysMessageBox;
+    SysMessageBox = RecordBox;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+
+    FailAllocationAt(0);
+    ASSERT_EQ(InitProgram(instance), 0);
+    const uint32_t calls = AllocationCalls();
+    const int pictures = LoadedPictures();
+    FreeProgram();
+    ASSERT_EQ(calls, 2u + uint32_t(pictures)); // the catalogue, the path, then each picture
+    for (uint32_t k = 1; k <= calls; ++k) {
+        SCOPED_TRACE("allocation " + std::to_string(k) + " of " + std::to_string(calls));
+        const uint32_t outstanding = AllocCount - ReleaseCount;
+        FailAllocationAt(k);
+        const int code = InitProgram(instance);
+        EXPECT_EQ(code, k == 1 ? -2 : k == 2 ? -3 : 0);
+        if (code == 0)
+            EXPECT_EQ(LoadedPictures(), pictures - 1);
+        FreeProgram();
+        EXPECT_EQ(AllocCount - ReleaseCount, outstanding);
+    }
+    FailAllocationAt(0);
+    SysMessageBox = box;
+    SysOverrideModulePath(nullptr);
+    SetCurrentDirectoryA(previous);
 }
