@@ -94,12 +94,11 @@ TEST_F(ObjectsTest, CollisionStopsAtTheNearestContact)
         { { Box0 }, 300, 466, 600, 466, -1, 600, 466 }, // passes below the band
         { { Box0 }, 400, 400, 600, 600, 0, 467, 467 }, // diagonal through the corner
         // Contacts exactly at an outer corner that only one line offers (the other's truncates past it).
-        { { Box0 }, 447, 542, 477, 526, 0, 467, 532 },
-        { { Box0 }, 447, 457, 477, 473, 0, 467, 467 },
-        { { Box0 }, 457, 552, 473, 522, 0, 467, 532 },
-        { { Box0 }, 542, 552, 526, 522, 0, 532, 532 },
+        { { Box0 }, 447, 542, 477, 526, 0, 467, 532 }, { { Box0 }, 447, 457, 477, 473, 0, 467, 467 },
+        { { Box0 }, 457, 552, 473, 522, 0, 467, 532 }, { { Box0 }, 542, 552, 526, 522, 0, 532, 532 },
         { { { 0, 500, 500, 64, ObjectHidden } }, 300, 500, 600, 500, -1, 600, 500 },
-        { { { 0, 700, 500, 64, 0 }, { 1, 500, 500, 64, 0 } }, 300, 500, 900, 500, 1, 467, 500 }, // nearer wins
+        { { { 0, 700, 500, 64, 0 }, { 1, 500, 500, 64, 0 } }, 300, 500, 900, 500, 1, 467,
+            500 }, // nearer wins
         // Record 0 offers (367, 499); the viewer stands on record 1's high line and is held there.
         { { { 0, 400, 500, 64, 0 }, { 1, 600, 468, 64, 0 } }, 300, 500, 900, 490, 1, 300, 500 },
         // Both squares offer (467, 531) at the same distance: the lower index wins, either way round.
@@ -143,7 +142,8 @@ TEST_F(ObjectsTest, AHitStopsTheViewerAndItsForwardMotion)
         for (int push = 0; push < 2; ++push) { // still pushing: held on the contact line
             ClearEffectLog();
             MoveViewer();
-            EXPECT_EQ((std::vector<int32_t> { ViewPoint.x, ViewPoint.y, ForwardAxis.velocity, ViewPoint.fixedY }),
+            EXPECT_EQ(
+                (std::vector<int32_t> { ViewPoint.x, ViewPoint.y, ForwardAxis.velocity, ViewPoint.fixedY }),
                 (std::vector<int32_t> { x, c.stopY, 0, c.stopY * 4096 + c.fraction }))
                 << c.startY << " push " << push;
             EXPECT_EQ(std::vector<int>(EffectLog, EffectLog + EffectLogCount), c.sounds);

@@ -55,7 +55,8 @@ TEST_F(TargetTest, FiresOnlyInsideTheNewSize)
         int32_t vx, vy, frames;
         bool fires;
     } cases[] = { { 39, 400, 1, true }, { 40, 400, 1, false }, { -40, 400, 1, true }, { -41, 400, 1, false },
-        { 0, 439, 1, true }, { 0, 440, 1, false }, { 0, 360, 1, true }, { 0, 359, 1, false }, { 44, 400, 2, true } };
+        { 0, 439, 1, true }, { 0, 440, 1, false }, { 0, 360, 1, true }, { 0, 359, 1, false },
+        { 44, 400, 2, true } };
     for (const auto& c : cases) {
         SetUp();
         PlaceViewer(c.vx, c.vy, 128, 0);
@@ -77,8 +78,8 @@ TEST_F(TargetTest, FliesAwayFromTheViewer)
     const struct {
         int32_t offX, offY; // target centre minus viewer
         int16_t dx, dy;
-    } cases[] = { { 1, 0, 64, 0 }, { 30, 40, 38, 51 }, { -30, -40, -38, -51 }, { 1, 1, 46, 46 }, { 0, 0, 0, 64 },
-        { 4096, 0, 64, 0 }, { 8191, 8191, 45, 45 }, { 0, 2000000400, 0, 64 } };
+    } cases[] = { { 1, 0, 64, 0 }, { 30, 40, 38, 51 }, { -30, -40, -38, -51 }, { 1, 1, 46, 46 },
+        { 0, 0, 0, 64 }, { 4096, 0, 64, 0 }, { 8191, 8191, 45, 45 }, { 0, 2000000400, 0, 64 } };
     for (const auto& c : cases) {
         PlaceViewer(Target().x - c.offX, Target().y - c.offY, 128, 0);
         TargetState = 0x8000; // step 0, however it was reached

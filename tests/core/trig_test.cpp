@@ -12,7 +12,8 @@ namespace {
 TEST(SineTable, EveryEntryIsTheRoundedSine)
 {
     for (int i = 0; i < 1280; ++i)
-        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0))) << "entry " << i;
+        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0)))
+            << "entry " << i;
 }
 
 TEST(ViewTrig, AnglesUseTheirLowTenBits)
@@ -45,7 +46,8 @@ TEST(Projection, BoundsPixelsAndViewportRect)
         Projection.ProjXs = c.xs;
         Projection.ProjZs = c.zs;
         SetProjectionBounds();
-        EXPECT_EQ((std::vector<int32_t> { Projection.xmin, Projection.xmax, Projection.zmin, Projection.zmax }),
+        EXPECT_EQ(
+            (std::vector<int32_t> { Projection.xmin, Projection.xmax, Projection.zmin, Projection.zmax }),
             (std::vector<int32_t> { c.xmin, c.xmin + c.xs - 1, c.zmax - c.zs + 1, c.zmax }));
         const FrameTarget target = { buffer, c.xs };
         EXPECT_EQ(FramePixel(target, c.xmin, c.zmax), buffer);

@@ -74,7 +74,8 @@ TEST_F(ViewPointTest, HeightKeysWrapWithinTenBitsAndOtherKeysAreNotHandled)
         bool ctrl;
         int32_t expected;
     } cases[] = { { 1020, KeyA, false, 12 }, { 5, KeyZ, false, 1013 }, { 1023, KeyA, true, 0 },
-        { 0, KeyZ, true, 1023 }, { 500, KeyA, false, 516 }, { 511, KeyA, true, 512 }, { 128, KeyZ, true, 127 } };
+        { 0, KeyZ, true, 1023 }, { 500, KeyA, false, 516 }, { 511, KeyA, true, 512 },
+        { 128, KeyZ, true, 127 } };
     for (const auto& c : cases) {
         ViewPoint.height = c.start;
         EXPECT_TRUE(PressViewKey(c.key, c.ctrl));
@@ -142,7 +143,8 @@ TEST_F(ViewPointTest, TheTurnOfAFrameComesAfterItsMoveAndWraps)
     ForwardAxis = { 6, 24, 30, 0, KeyUp }; // 30 after this frame's step
     TurnAxis = { 4, 252, 256, 0, KeyLeft }; // 256 after this frame's step
     MoveViewer();
-    EXPECT_EQ((Values { ViewPoint.x, ViewPoint.y, ViewPoint.angle, ViewPoint.savedY }), (Values { 0, 30, 256, 0 }));
+    EXPECT_EQ(
+        (Values { ViewPoint.x, ViewPoint.y, ViewPoint.angle, ViewPoint.savedY }), (Values { 0, 30, 256, 0 }));
     MoveViewer();
     EXPECT_EQ((Values { ViewPoint.x, ViewPoint.angle }), (Values { -30, 512 }));
     PlaceViewer(0, 0, 128, 1020);
