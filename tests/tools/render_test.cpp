@@ -138,10 +138,11 @@ struct Replay {
 };
 
 // Walks, bumps into the tree and turns; triggers the target and watches it fly, explode and
-// respawn; steps the eye height in a viewport wider than the panorama.
+// respawn; steps the eye height in a viewport wider than the panorama; turns in one taller than it.
 const Replay Replays[] = { { "walk", 150, "--viewport 256x192", true },
     { "target", 215, "--viewport 200x150 --view 0,200,56,0", false },
-    { "heights", 70, "--viewport 1100x128 --view 700,300,200,300", false } };
+    { "heights", 70, "--viewport 1100x128 --view 700,300,200,300", false },
+    { "bands", 12, "--viewport 256x2048 --view 300,-200,300,100", false } };
 
 void PrintTo(const Replay& r, std::ostream* out)
 {
