@@ -128,7 +128,7 @@ TEST_F(ViewPointTest, WorldBoundUndoesTheMoveAndKeepsTheFraction)
         bool moves;
     } cases[] = { { 8190, 0, 768, true }, { 8191, 0, 768, false }, { -8191, 0, 256, false },
         { -8190, 0, 256, true }, { 0, 8191, 0, false }, { 0, -8191, 512, false }, { 0, 8191, 512, true },
-        { 0, -8190, 512, true } };
+        { 0, -8190, 512, true }, { 0, 8190, 0, true }, { 8190, 0, 768, true } };
     for (const auto& c : cases) {
         PlaceViewer(c.x, c.y, 128, c.angle);
         ViewPoint.savedX = c.x, ViewPoint.savedY = c.y, ViewPoint.savedHeight = 128;

@@ -245,7 +245,7 @@ TEST(RenderTool, ArgumentsAndTheirErrors)
         { "render" + dir + " --viewport 320x2049", "", 2, "--viewport needs WxH, each 128..2048" },
         { "render" + dir + " --viewport 320", "", 2, "--viewport needs WxH, each 128..2048" },
         { "render" + dir + " --frames 0", "", 2, "--frames needs a count of at least 1" },
-        { "render" + dir + " --frames 2147483648", "", 2, "--frames needs a count of at least 1" },
+        { "render" + dir + " --frames 4294967297", "", 2, "--frames needs a count of at least 1" },
         { "render" + dir + " --frames 00000000002", "", 2, "--frames needs a count of at least 1" },
         { "render" + dir + " --frames 0000000002 --trace", "", 0, "2 lines" },
         { "render" + dir + " --frames 1 --trace", "", 0, "1 lines" },
@@ -266,6 +266,7 @@ TEST(RenderTool, ArgumentsAndTheirErrors)
         { "render --dir " + Quote(edited), "ScrUseXs=2048", 0, "0 lines" },
         { "mkdata " + Quote(edited) + " more", "", 2, "usage: quarvel-tool mkdata DIR" },
         { "mkdata", "", 2, "usage: quarvel-tool mkdata DIR" },
+        { "bench --frames 0", "", 2, "bad argument --frames 0" },
     };
     for (const auto& c : cases) {
         std::string edit = ini;

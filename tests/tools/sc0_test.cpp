@@ -70,6 +70,8 @@ protected:
         ASSERT_TRUE(WriteFileBytes("test.pal", TestPalFile()));
         RgbColour file[256];
         ASSERT_TRUE(LoadPalFile("test.pal", file));
+        const Bytes pal = TestPalFile();
+        EXPECT_EQ(Rgb(file[5]), Bytes(pal.begin() + 15, pal.begin() + 18));
         palette_ = MakeProgramPalette(file);
         base_ = AllocCount - ReleaseCount;
     }
