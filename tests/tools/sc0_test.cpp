@@ -184,6 +184,16 @@ TEST_F(Sc0Tool, DecodeFallsBackToTheDataSetPaletteThenGrey)
     }
 }
 
+// Thirteen bytes that are both a whole 13 x 1 plain picture and a sound sprite are guessed plain.
+TEST_F(Sc0Tool, AWholePlainPictureIsGuessedPlain)
+{
+    ASSERT_TRUE(WriteFileBytes("both.sc0", MakeSc0(13, 1, { 4, 0, 0, 0, 0, 0, 0, 0, 77, 1, 0, 0, 0 })));
+    ASSERT_EQ(Run({ "decode", "both.sc0", "both.png", "--palette", "test.pal" }), 0);
+    int w = 0, h = 0, channels = 0;
+    ASSERT_TRUE(stbi_info("both.png", &w, &h, &channels));
+    EXPECT_EQ(channels, 3);
+}
+
 TEST_F(Sc0Tool, BadInputIsRefused)
 {
     const std::string png = WritePng("in.png", 8, 8, true), notFloor = WritePng("nf.png", 256, 255, false);
