@@ -1,4 +1,5 @@
-// The Windows spine: the start-up chain and its codes, tear-downs, RunFlags, the view window's messages and keys, and the message loop.
+// The Windows spine: the start-up chain and its codes, tear-downs, RunFlags, the view window's messages and
+// keys, and the message loop.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -70,7 +71,7 @@ protected:
 // a second shutdown finds nothing set up.
 TEST_F(StartUpChain, AFailureAtStepKTearsDownTheStepsBeforeItInReverse)
 {
-    const int codes[SetupStepCount + 1] = {0, -5, -1, -2, -3, -4, -6};
+    const int codes[SetupStepCount + 1] = { 0, -5, -1, -2, -3, -4, -6 };
     for (int k = 0; k <= SetupStepCount; ++k) {
         SCOPED_TRACE("failing step " + std::to_string(k));
         for (int32_t& s : FakeStatus)
@@ -157,15 +158,14 @@ protected:
         WinGStyle = savedStyle;
         RunFlags = 0xFFFFFFFF;
         MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) { }
     }
     static void RecordMusic(const char* command) { Music.push_back(command); }
     // A hidden top-level window in the launcher's place.
     static HWND StandInLauncher()
     {
         Launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+            GetModuleHandleA(nullptr), nullptr);
         return Launcher;
     }
     static std::vector<std::string> Music;
@@ -181,8 +181,12 @@ TEST_F(ViewWindowTest, ClearRunFlagsReactivatesExactlyWhenTheResultIsZero)
         uint32_t before, mask, after;
         int reactivations;
     } cases[] = {
-        {0xFFFFFFFF, 0xFFFFFFFF, 0, 1}, {0x8001, 0x0001, 0x8000, 0}, {0x0001, 0x0001, 0, 1},
-        {0, 0x0001, 0, 1},              {0x8000, 0x0001, 0x8000, 0}, {0x8001, 0x8001, 0, 1},
+        { 0xFFFFFFFF, 0xFFFFFFFF, 0, 1 },
+        { 0x8001, 0x0001, 0x8000, 0 },
+        { 0x0001, 0x0001, 0, 1 },
+        { 0, 0x0001, 0, 1 },
+        { 0x8000, 0x0001, 0x8000, 0 },
+        { 0x8001, 0x8001, 0, 1 },
     };
     for (const auto& c : cases) {
         RunFlags = c.before;
@@ -236,7 +240,7 @@ TEST_F(ViewWindowTest, StoppingTheViewNeitherShowsTheLauncherNorQuits)
     EXPECT_NE(RunFlags & RunFlagClosed, 0u);
     EXPECT_FALSE(IsWindowVisible(ViewWindow));
     EXPECT_FALSE(IsWindowVisible(launcher));
-    EXPECT_EQ(Music, (std::vector<std::string>{"stop midifile", "close midifile"}));
+    EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
     MSG m;
     EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     Launcher = nullptr;
@@ -262,7 +266,7 @@ TEST_F(ViewWindowTest, EscapeStopsSoundAndMusicThenPostsTheClose)
     SendMessageA(ViewWindow, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     ASSERT_EQ(EffectLogCount, 1);
     EXPECT_EQ(EffectLog[0], -1);
-    EXPECT_EQ(Music, (std::vector<std::string>{"stop midifile", "close midifile"}));
+    EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, ViewWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
     EXPECT_EQ(RunFlags, 0u); // the view closes only when the posted message is handled
