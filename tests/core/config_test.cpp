@@ -1,6 +1,9 @@
-// Tests of reading fc.ini: the path beside the executable, defaults, normalisation and the tear-down.
+// fc.ini beside the executable, .sc0 loading, the soundness checks of each picture kind, and the
+// asset set's load and release.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,39 +20,75 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
 
-// A plain picture: header, then width x height payload bytes (less `missing`).
-std::string PlainSc0(uint16_t width, uint16_t height, size_t missing = 0)
+// Stores value as `bytes` little-endian bytes at the offset, growing out as needed.
+void Put(Bytes* out, size_t at, uint32_t value, int bytes = 2)
 {
-    std::string file(32, '\0');
-    const uint32_t size = uint32_t(width) * height;
-    file[4] = char(width), file[5] = char(width >> 8), file[6] = char(height), file[7] = char(height >> 8);
-    for (int b = 0; b < 4; ++b)
-        file[12 + b] = char(size >> (8 * b));
-    return file + std::string(size - missing, '\x21');
+    out->resize(std::max(out->size(), at + bytes));
+    for (int b = 0; b < bytes; ++b)
+        (*out)[at + b] = uint8_t(value >> (8 * b));
 }
 
-// A fresh folder per test and per INI (the Windows side caches profiles by name and time).
-class ConfigTest : public ::testing::Test {
+Bytes Pattern(uint32_t n)
+{
+    Bytes out(n);
+    for (uint32_t i = 0; i < n; ++i)
+        out[i] = uint8_t(1 + i * 13);
+    return out;
+}
+
+// A whole file: header with odd carried fields at 8, 10 and 16, then the payload as it is.
+Bytes Sc0(uint16_t width, uint16_t height, const Bytes& payload, int64_t size = -1)
+{
+    Bytes file(32, 0xEE);
+    for (auto [at, value] : { std::pair { 4u, uint32_t(width) }, { 6u, height }, { 8u, 0x8001u },
+             { 10u, 0x7FFEu }, { 12u, uint32_t(size < 0 ? payload.size() : size) }, { 16u, 0xFFFFu } })
+        Put(&file, at, value, at == 12 ? 4 : 2);
+    file.insert(file.end(), payload.begin(), payload.end());
+    return file;
+}
+
+// Sprite payload: offset table, then each row's runs with pixel bytes and a (1, 0) terminator.
+Bytes SpritePayload(const std::vector<std::vector<std::pair<uint16_t, uint16_t>>>& rows)
+{
+    Bytes out(rows.size() * 4, 0);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        Put(&out, r * 4, uint32_t(out.size()), 4);
+        for (auto [first, last] : rows[r]) {
+            Put(&out, out.size(), first | last << 16, 4);
+            out.resize(out.size() + last - first + 1, 0x5A);
+        }
+        Put(&out, out.size(), 1, 4);
+    }
+    return out;
+}
+
+Bytes WithOffset(Bytes payload, size_t row, uint32_t offset, const Bytes& tail = {})
+{
+    Put(&payload, row * 4, offset, 4);
+    payload.insert(payload.end(), tail.begin(), tail.end());
+    return payload;
+}
+
+class Folder : public ::testing::Test {
 protected:
     void SetUp() override
     {
         static int counter = 0;
-        folder_ = fs::temp_directory_path() / ("quarvel-config-" + std::to_string(++counter));
+        folder_ = fs::temp_directory_path() / ("quarvel-bitmap-" + std::to_string(++counter));
         fs::remove_all(folder_, ignored_);
         fs::create_directories(folder_ / "sc");
         previous_ = fs::current_path();
         fs::current_path(folder_);
         UseExeFolder(folder_);
-        ViewPoint = { 5, 6, 300, 1030, 0, 0, 0, 0, 0, 0 };
-        JumpToDX = WinGStyle = LastModeXs = LastModeZs = ScrUseXs = ScrUseZs = 7;
-        Projection.ProjDs = Projection.ProjXs = Projection.ProjZs = 0;
         base_ = AllocCount - ReleaseCount;
     }
 
     void TearDown() override
     {
         FreeConfig();
+        BitmapReleaseObserver = nullptr;
         SysOverrideModulePath(nullptr);
         fs::current_path(previous_);
         fs::remove_all(folder_, ignored_);
@@ -61,20 +100,19 @@ protected:
         SysOverrideModulePath(module_.c_str());
     }
 
-    static void Write(const fs::path& path, const std::string& bytes)
+    // Writes a file below the folder, named as fc.ini names it, and returns that name.
+    static std::string Write(const std::string& name, const Bytes& bytes)
     {
-        if (path.has_parent_path())
-            fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
+        std::string host = name;
+        if (fs::path(host).has_parent_path())
+            fs::create_directories(fs::path(host).parent_path());
+        std::replace(host.begin(), host.end(), '\\', '/');
+        std::ofstream(host, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return name;
     }
 
-    // Every value LoadConfig sets, in one line for a readable failure.
-    static std::vector<int32_t> Values()
-    {
-        return { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle, ViewPoint.fixedX,
-            ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs,
-            Projection.ProjDs, Projection.ProjXs, Projection.ProjZs };
-    }
+    static void WriteIni(const std::string& text) { Write("fc.ini", Bytes(text.begin(), text.end())); }
 
     uint32_t Outstanding() const { return AllocCount - ReleaseCount - base_; }
 
@@ -84,33 +122,28 @@ protected:
     std::error_code ignored_;
 };
 
-TEST_F(ConfigTest, NoFileGivesEveryDefault)
-{
-    Write("sc/default.sc0", PlainSc0(4, 2));
-    Write("sc/7.sc0", PlainSc0(4, 2));
-    ViewPoint = {};
-    ASSERT_EQ(LoadConfig(), 0);
-    EXPECT_EQ(ConfigStatus, 0);
-    EXPECT_EQ(Values(), (std::vector<int32_t> { 0, 0, 0, 0, 0, 0, 0, 1, 640, 480, 320, 240, 64, 128, 128 }));
-    EXPECT_EQ(FloorImage.width, 4) << "the floor image has a default file";
-    for (int slot = 0; slot < BitmapSlotCount; ++slot)
-        EXPECT_EQ(BitmapSlots[slot].pixels, nullptr) << "slot " << slot;
-}
+using Config = Folder;
 
-TEST_F(ConfigTest, EveryKeyIsReadFromItsSection)
+TEST_F(Config, EveryKeyIsReadFromItsSectionAndAbsentKeysTakeTheirDefaults)
 {
-    Write("fc.ini",
-        "[view]\nViewPntX=100\nViewPntY=-200\nViewPntZ=900\nViewPntA=300\nWinGStyle=0\nLastModeXs=800\n"
-        "LastModeZs=600\nScrUseXs=322\nProjDs=160\nProjXs=640\nProjZs=401\nJumpToDX=9\n"
-        "[program]\nJumpToDX=3\nScrUseZs=250\n");
+    WriteIni("[view]\nViewPntX=100\nViewPntY=-200\nViewPntZ=900\nViewPntA=300\nWinGStyle=0\nLastModeXs=800\n"
+             "LastModeZs=600\nScrUseXs=322\nProjDs=160\nProjXs=640\nProjZs=401\nJumpToDX=9\n"
+             "[program]\nJumpToDX=3\nScrUseZs=250\n");
     ASSERT_EQ(LoadConfig(), 0);
-    EXPECT_EQ(Values(),
+    EXPECT_EQ((std::vector<int32_t> { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle,
+                  ViewPoint.fixedX, ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs,
+                  ScrUseZs, Projection.ProjDs, Projection.ProjXs, Projection.ProjZs }),
         (std::vector<int32_t> {
             100, -200, 900, 300, 100 * 4096, -200 * 4096, 3, 0, 800, 600, 322, 240, 160, 640, 401 }));
+    ASSERT_EQ(FreeConfig(), 0);
+    WriteIni("");
+    ASSERT_EQ(LoadConfig(), 0);
+    EXPECT_EQ((std::vector<int32_t> { JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs }),
+        (std::vector<int32_t> { 0, 1, 640, 480, 320, 240 }));
 }
 
-// Held before loading: angle 1030, projection Ds 200, Xs 641, Zs 150; absent keys keep them.
-TEST_F(ConfigTest, ProjectionAndAngleAreNormalised)
+// Held before loading: angle 1030, eye 300, projection Ds 200, Xs 641, Zs 150; absent keys keep them.
+TEST_F(Config, ProjectionAndAngleAreNormalised)
 {
     const struct {
         const char* lines;
@@ -120,18 +153,18 @@ TEST_F(ConfigTest, ProjectionAndAngleAreNormalised)
         { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", 320, 129, 64, 1023 },
         { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", 128, 2048, 2048, 0 },
         { "ProjXs=100\nProjZs=50\nProjDs=65\nViewPntA=5000", 128, 128, 65, 904 },
-        { "ProjXs=5000\nProjDs=2048", 2048, 150, 2048, 6 },
+        { "ProjXs=5000\nProjZs=2048\nProjDs=2048", 2048, 2048, 2048, 6 },
+        { "ProjXs=127\nProjZs=127\nProjDs=63", 128, 128, 64, 6 },
     };
     int row = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
         const fs::path exe = folder_ / ("row" + std::to_string(++row));
-        Write(exe / "fc.ini", std::string("[view]\n") + c.lines + "\n");
+        fs::create_directories(exe);
+        std::ofstream(exe / "fc.ini") << "[view]\n" << c.lines << "\n";
         UseExeFolder(exe); // the fc.ini in the current directory is not read
-        ViewPoint.angle = 1030;
-        Projection.ProjDs = 200;
-        Projection.ProjXs = 641;
-        Projection.ProjZs = 150;
+        ViewPoint.angle = 1030, ViewPoint.height = 300;
+        Projection.ProjDs = 200, Projection.ProjXs = 641, Projection.ProjZs = 150;
         ASSERT_EQ(LoadConfig(), 0);
         EXPECT_EQ((std::vector<int32_t> { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs,
                       ViewPoint.angle, ViewPoint.height }),
@@ -140,7 +173,7 @@ TEST_F(ConfigTest, ProjectionAndAngleAreNormalised)
     }
 }
 
-TEST_F(ConfigTest, PathIsBesideTheExecutable)
+TEST_F(Config, PathIsBesideTheExecutable)
 {
     const std::string longFolder = "C:\\" + std::string(1990, 'd') + "\\";
     const struct {
@@ -160,32 +193,186 @@ TEST_F(ConfigTest, PathIsBesideTheExecutable)
     }
 }
 
-TEST_F(ConfigTest, PicturesLoadOnceAndFreeTwiceInBalance)
+TEST_F(Config, PicturesLoadOnceAndFreeTwiceInBalance)
 {
-    Write("sc/default.sc0", PlainSc0(4, 2));
-    Write("sc/backdrop.sc0", PlainSc0(1024, 2));
-    Write("sc/a.sc0", PlainSc0(3, 3));
-    Write("sc/short.sc0", PlainSc0(3, 3, 1));
+    Write("sc\\default.sc0", Sc0(4, 2, Pattern(8)));
+    Write("sc\\backdrop.sc0", Sc0(1024, 2, Pattern(2048)));
+    Write("sc\\a.sc0", Sc0(3, 3, Pattern(9)));
+    Write("sc\\short.sc0", Sc0(3, 3, Pattern(8), 9));
     // Slot 1 is a sprite slot: the plain picture fails its check and is released again.
-    Write("fc.ini", "[bitmaps]\n0=sc\\a.sc0\n1=sc\\a.sc0\n5=sc\\short.sc0\n7=?sc\\a.sc0\n30=sc\\x.sc0\n");
+    WriteIni("[bitmaps]\n0=sc\\a.sc0\n1=sc\\a.sc0\n5=sc\\short.sc0\n7=?sc\\a.sc0\n9=sc\\a.sc0\n10=sc\\a.sc0\n"
+             "30=sc\\x.sc0\n");
     EXPECT_EQ(FreeConfig(), -1);
     ASSERT_EQ(LoadConfig(), 0);
+    EXPECT_EQ(FloorImage.width, 4) << "the floor image has a default file";
+    for (int slot = 0; slot < BitmapSlotCount; ++slot)
+        EXPECT_EQ(BitmapSlots[slot].pixels != nullptr, slot == 0 || slot == 9 || slot == 10)
+            << "slot " << slot;
     EXPECT_NE(Backdrop.pixels, nullptr);
-    EXPECT_NE(BitmapSlots[0].pixels, nullptr);
-    EXPECT_EQ(BitmapSlots[1].pixels, nullptr);
-    EXPECT_EQ(BitmapSlots[5].pixels, nullptr);
     EXPECT_EQ(BitmapSlots[7].width, 0) << "a name after '?' was loaded";
-    EXPECT_EQ(Outstanding(), 4u) << "path, floor image, backdrop, slot 0";
+    EXPECT_EQ(Outstanding(), 6u) << "path, floor image, backdrop, slots 0, 9 and 10";
     const char* path = ConfigPath;
     ViewPoint.x = 99;
     EXPECT_EQ(LoadConfig(), 0);
     EXPECT_EQ(ConfigPath, path) << "a second load must keep the first";
     EXPECT_EQ(ViewPoint.x, 99);
-    EXPECT_EQ(Outstanding(), 4u);
+    EXPECT_EQ(Outstanding(), 6u);
     EXPECT_EQ(FreeConfig(), 0);
     EXPECT_EQ(ConfigStatus, -1);
     EXPECT_EQ(FreeConfig(), -1);
     EXPECT_EQ(Outstanding(), 0u);
+}
+
+using BitmapLoad = Folder;
+
+TEST_F(BitmapLoad, ReadsHeaderAndPayloadOnly)
+{
+    Bytes file = Sc0(0xFFFF, 7, Pattern(100));
+    file.resize(file.size() + 50, 0xAB);
+    const std::string path = Write("sc\\ok.sc0", file);
+    Bitmap b = {};
+    ASSERT_EQ(LoadBitmap(path.c_str(), &b), 0);
+    ASSERT_NE(b.pixels, nullptr);
+    EXPECT_EQ((std::vector<int> { b.width, b.height, b.field8, b.field10, b.field16, int(b.size) }),
+        (std::vector<int> { 0xFFFF, 7, int16_t(0x8001), 0x7FFE, -1, 100 }));
+    EXPECT_EQ(Bytes(b.pixels, b.pixels + 100), Pattern(100));
+    EXPECT_EQ(b.pixels[100], 0) << "bytes after the payload were read";
+    EXPECT_EQ(Outstanding(), 1u);
+    EXPECT_EQ(FreeBlock(b.pixels), 0);
+}
+
+TEST_F(BitmapLoad, FailuresLeaveNoPicture)
+{
+    const Bytes header = Sc0(40, 30, {}, 100);
+    const struct {
+        const char* name;
+        Bytes file; // empty: no file at all
+        int32_t result;
+        bool headerKept;
+    } cases[] = {
+        { "no file", {}, -1, false },
+        { "31 header bytes", Bytes(header.begin(), header.begin() + 31), -2, false },
+        { "payload one short", Sc0(40, 30, Pattern(99), 100), -3, true },
+        { "zero size", Sc0(40, 30, Pattern(10), 0), -256, true }, // no block of 0 bytes exists
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = c.file.empty() ? "sc\\absent.sc0" : Write("sc\\f.sc0", c.file);
+        uint8_t stale = 0;
+        Bitmap b = { &stale, 111, 222, 0, 0, 333, 0 };
+        EXPECT_EQ(LoadBitmap(path.c_str(), &b), c.result);
+        EXPECT_EQ(b.pixels, nullptr);
+        EXPECT_EQ(Outstanding(), 0u) << "a block was kept";
+        EXPECT_EQ(b.width, c.headerKept ? 40 : 111);
+        EXPECT_EQ(b.height, c.headerKept ? 30 : 222);
+    }
+}
+
+// The bytes past each payload's size continue it soundly, so that a missed bounds check shows.
+TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
+{
+    const Bytes good = SpritePayload({ { { 0, 2 }, { 3, 5 } }, {}, { { 7, 7 } } });
+    // Row 0 starts at run (0,1) of a list; row 1 one run earlier, at (3,4), which runs into (0,1).
+    Bytes joined = { 14, 0, 0, 0, 0, 0, 0, 0, 3, 0, 4, 0, 1, 2, 0, 0, 1, 0, 3, 4, 1, 0, 0, 0 };
+    const Bytes terminator = { 1, 0, 0, 0 };
+    const struct {
+        const char* name;
+        Bytes data;
+        uint32_t cut; // bytes of data past the payload size
+        uint16_t width, height;
+        PictureKind kind;
+        bool sound;
+    } cases[] = {
+        { "good sprite", good, 0, 8, 3, PictureKind::Sprite, true },
+        { "rows sharing a list", WithOffset(joined, 1, 14), 0, 8, 2, PictureKind::Sprite, true },
+        { "row joins a checked list out of order", WithOffset(joined, 1, 8), 0, 8, 2, PictureKind::Sprite,
+            false },
+        { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, PictureKind::Sprite, false },
+        { "run header outside", WithOffset(good, 1, uint32_t(good.size()), terminator), 4, 8, 3,
+            PictureKind::Sprite, false },
+        { "run pixels outside", SpritePayload({ { { 0, 5 } } }), 6, 8, 1, PictureKind::Sprite, false },
+        { "terminator missing", good, 4, 8, 3, PictureKind::Sprite, false },
+        { "overlapping runs", SpritePayload({ { { 0, 3 }, { 3, 5 } } }), 0, 8, 1, PictureKind::Sprite,
+            false },
+        { "last past the width", SpritePayload({ { { 0, 8 } } }), 0, 8, 1, PictureKind::Sprite, false },
+        { "zero height", Bytes(4, 0), 0, 8, 0, PictureKind::Sprite, false },
+        { "zero width", SpritePayload({ {} }), 0, 0, 1, PictureKind::Sprite, false },
+        { "floor of 65536", Bytes(65536), 0, 0, 0, PictureKind::Floor, true },
+        { "floor of 65535", Bytes(65536), 1, 1, 1, PictureKind::Floor, false },
+        { "backdrop of 1024 x 2", Bytes(2048), 0, 1024, 2, PictureKind::Backdrop, true },
+        { "backdrop narrow", Bytes(2046 * 4), 0, 1023, 2, PictureKind::Backdrop, false },
+        { "backdrop short", Bytes(2048), 1, 1024, 2, PictureKind::Backdrop, false },
+        { "plain exactly", Bytes(12), 0, 4, 3, PictureKind::Plain, true },
+        { "plain one short", Bytes(12), 1, 4, 3, PictureKind::Plain, false },
+    };
+    for (const auto& c : cases) {
+        Bitmap b = { const_cast<uint8_t*>(c.data.data()), c.width, c.height, 0, 0,
+            uint32_t(c.data.size() - c.cut), 0 };
+        EXPECT_EQ(PictureIsSound(b, c.kind), c.sound) << c.name;
+        b.pixels = nullptr;
+        EXPECT_FALSE(PictureIsSound(b, c.kind)) << c.name << " without pixels";
+    }
+}
+
+using BitmapSet = Folder;
+
+TEST_F(BitmapSet, DrawnSlotsAreCheckedByTheirRole)
+{
+    const std::string sprite
+        = Write("sc\\sprite.sc0", Sc0(8, 3, SpritePayload({ { { 0, 2 } }, {}, { { 7, 7 } } })));
+    // Sound as a plain picture, not as a sprite nor as a floor texture; the sprite is no floor texture.
+    const std::string broken = Write("sc\\broken.sc0", Sc0(1, 1, Bytes(65535, 42)));
+    Write("sc\\backdrop.sc0", Sc0(1000, 3, Pattern(3000)));
+    const struct {
+        int slot;
+        const std::string& path;
+        bool kept;
+    } cases[] = { { 0, broken, true }, { 1, broken, false }, { 2, sprite, true }, { 4, broken, false },
+        { 5, broken, true }, { 22, broken, true }, { 23, sprite, false }, { 24, sprite, true },
+        { 31, broken, false } };
+    std::string ini = "[bitmaps]\nfloor=" + broken + "\n";
+    for (const auto& c : cases)
+        ini += std::to_string(c.slot) + "=" + c.path + "\n";
+    WriteIni(ini);
+    ASSERT_EQ(LoadConfig(), 0);
+    for (const auto& c : cases) {
+        EXPECT_EQ(BitmapSlots[c.slot].pixels != nullptr, c.kept) << "slot " << c.slot;
+        EXPECT_NE(BitmapSlots[c.slot].width, 0) << "header fields stay after a failed check";
+    }
+    EXPECT_NE(FloorImage.pixels, nullptr) << "the floor image is never drawn, so never checked";
+    EXPECT_EQ(Backdrop.pixels, nullptr) << "a narrow backdrop was kept";
+    EXPECT_EQ(Backdrop.height, 3);
+    EXPECT_EQ(Outstanding(), 1u + 1u + 5u) << "path, floor image and the five kept slots";
+    ASSERT_EQ(FreeConfig(), 0);
+    EXPECT_EQ(Outstanding(), 0u);
+}
+
+std::vector<const Bitmap*> ReleaseOrder;
+
+TEST_F(BitmapSet, ReleasesSlotsDownwardThenBackdropThenFloorImage)
+{
+    const std::string plain = Write("sc\\p.sc0", Sc0(2, 2, Pattern(4)));
+    const std::string sprite = Write("sc\\s.sc0", Sc0(2, 1, SpritePayload({ { { 0, 1 } } })));
+    Write("sc\\backdrop.sc0", Sc0(1024, 1, Pattern(1024)));
+    WriteIni("[bitmaps]\nfloor=" + plain + "\n0=" + plain + "\n6=" + plain + "\n31=" + sprite
+        + "\n22=" + plain + "\n");
+    ASSERT_EQ(LoadConfig(), 0);
+    ReleaseOrder.clear();
+    BitmapReleaseObserver = [](const Bitmap* record) { ReleaseOrder.push_back(record); };
+    ASSERT_EQ(FreeConfig(), 0);
+    const std::vector<const Bitmap*> expected
+        = { &BitmapSlots[31], &BitmapSlots[22], &BitmapSlots[6], &BitmapSlots[0], &Backdrop, &FloorImage };
+    EXPECT_EQ(ReleaseOrder, expected);
+    EXPECT_EQ(Outstanding(), 0u);
+    for (const Bitmap* b : expected)
+        EXPECT_TRUE(b->pixels == nullptr && b->width == 0 && b->size == 0) << "a record was not emptied";
+
+    // Nothing is released while the set is not loaded.
+    BitmapSlots[3].pixels = static_cast<uint8_t*>(AllocBlock(16));
+    FreeBitmapSet();
+    EXPECT_NE(BitmapSlots[3].pixels, nullptr);
+    EXPECT_EQ(FreeBlock(BitmapSlots[3].pixels), 0);
+    BitmapSlots[3] = Bitmap {};
 }
 
 } // namespace

@@ -135,14 +135,15 @@ protected:
 TEST_F(FloorReference, ChosenViews)
 {
     const View views[] = {
-        { 512, 512, 128, 0, 320, 240, 160 },
-        { 512, 512, 16, 300, 320, 240, 160 },
+        { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
         { 512, -100, 128, 0, 320, 240, 160 }, // flat far edge
         { -500, -500, 128, 896, 320, 240, 160 }, // pointed top
         { 0, 0, 1023, 128, 640, 480, 64 }, // high eye, wide angle
         { 1023, 1023, 40, 384, 2048, 256, 2048 }, // long narrow projection
         { -2000, 512, 300, 768, 321, 129, 100 }, // odd viewport
         { 3000, 3000, 900, 384, 128, 2048, 64 },
+        { 500, -160, 120, 0, 320, 240, 160 }, // corners (0, 0) and (1023, 0) on the near line
+        { 387, 383, 120, 0, 320, 240, 160 }, // corner (1023, 1023) exactly onto the right clip column
     };
     for (const View& v : views)
         EXPECT_GT(Check(v), 0);
@@ -164,6 +165,14 @@ TEST_F(FloorReference, RandomViews)
         v.y = next(-1500, 2500);
         v.height = next(0, 3) == 0 ? next(16, 1023) : next(16, 200); // low eyes are the hard case
         v.angle = next(0, 1023);
+        if (i % 4 == 1) { // corners (0, 0) and (1023, 0) exactly on the near line
+            v.angle = 0;
+            v.y = -(v.height * v.ds / (v.rows / 2));
+        } else if (i % 4 == 2) { // corner (1023, 1023) at twice ProjDs, onto the right clip column
+            v.angle = 0;
+            v.x = 1023 - 2 * (v.width - 1 - v.width / 2);
+            v.y = 1023 - 2 * v.ds;
+        }
         drawnViews += Check(v) > 0;
     }
     EXPECT_GT(drawnViews, 80); // enough views must see the floor for the comparison to mean anything

@@ -182,20 +182,38 @@ TEST_F(Floor, TexelsOfASpan)
     }
 }
 
-TEST_F(Floor, AFullTurnGivesTheSameFrame)
+// Corners placed in view space (viewX, depth) on a 320 x 240 viewport, eye 120, ProjDs 160: the near
+// line lies at depth 160. Corners on it land on the bottom row; given clockwise the chains swap
+// sides and the span ends with them; a vertex projecting exactly onto a clip column stays.
+TEST_F(Floor, SpansOfCornersPlacedInView)
 {
     const struct {
-        int32_t x, y, height, angle;
-    } cases[] = { { 512, 512, 128, 100 }, { -300, 200, 300, 900 }, { 1000, 1000, 16, 511 } };
-    Use(uTexture);
+        int16_t corners[4][2];
+        int32_t n, topZ, topX0, topX1, bottomZ, minX0, maxX1;
+    } cases[] = {
+        { { { -100, 160 }, { 100, 160 }, { 100, 400 }, { -100, 400 } }, 73, -48, -40, 40, -120, -100, 100 },
+        { { { -100, 400 }, { 100, 400 }, { 100, 160 }, { -100, 160 } }, 73, -48, -40, 40, -120, -100, 100 },
+        { { { -50, 200 }, { 318, 320 }, { -50, 440 }, { -200, 320 } }, 54, -43, -18, -18, -96, -100, 159 },
+        { { { 50, 200 }, { 200, 320 }, { 50, 440 }, { -320, 320 } }, 54, -43, 18, 18, -96, -160, 100 },
+    };
     for (const auto& c : cases) {
-        View(c.x, c.y, c.height, c.angle);
-        const std::vector<uint8_t> base = Draw();
-        EXPECT_GT(Drawn(base, Projection.zmax, Projection.zmin), 0);
-        for (int32_t turns : { 1, -1 }) {
-            View(c.x, c.y, c.height, c.angle + 1024 * turns);
-            EXPECT_EQ(Draw(), base) << "angle " << c.angle << " + " << turns << " turns";
+        SCOPED_TRACE(&c - cases);
+        View(0, 0, 120, 0, 240, 160);
+        for (int i = 0; i < 4; ++i)
+            FloorCorners[i].viewX = c.corners[i][0], FloorCorners[i].viewDepth = c.corners[i][1];
+        FloorSpan spans[MaxFloorSpans];
+        const int32_t n = BuildFloorSpans(spans);
+        ASSERT_EQ(n, c.n);
+        EXPECT_EQ((std::vector<int32_t> { spans[0].z, spans[0].x0, spans[0].x1, spans[n - 1].z }),
+            (std::vector<int32_t> { c.topZ, c.topX0, c.topX1, c.bottomZ }));
+        int32_t minX0 = INT32_MAX, maxX1 = INT32_MIN;
+        for (int32_t i = 0; i < n; ++i) {
+            ASSERT_EQ(spans[i].z, spans[0].z - i);
+            ASSERT_LE(spans[i].x0, spans[i].x1) << spans[i].z;
+            minX0 = std::min<int32_t>(minX0, spans[i].x0), maxX1 = std::max<int32_t>(maxX1, spans[i].x1);
         }
+        EXPECT_EQ(minX0, c.minX0);
+        EXPECT_EQ(maxX1, c.maxX1);
     }
 }
 

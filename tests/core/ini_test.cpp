@@ -74,6 +74,8 @@ const IniCase IniCases[] = {
     {"key_without_equals",    "[s]\nk\n",                                 7,    "d"},
     {"missing_section",       "[t]\nk=1\n",                               7,    "d"},
     {"key_in_other_section",  "[s]\n[t]\nk=1\n",                          7,    "d"},
+    {"longer_key_in_file",    "[s]\nkk=1\n",                             7,    "d"},
+    {"shorter_key_in_file",   "[s]\nk=1\n",                              7,    "d", "s", "kk"},
     {"duplicate_keys",        "[s]\nk=1\nk=2\n",                          1,    "1"},
     {"duplicate_sections",    "[s]\na=1\n[t]\n[s]\nk=2\n",                7,    "d"},
     {"text_cut",              "[s]\nk=abcdefghij\n",                      0,    "abcd", "s", "k", 5},

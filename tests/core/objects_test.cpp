@@ -1,6 +1,7 @@
 // Scene object table, the per-frame object step and the viewer's collision with footprints.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "sound/sound.h"
@@ -13,208 +14,141 @@ struct Placed {
     int16_t index, x, y, width, flags;
 };
 
-struct CollideCase {
-    const char* name;
-    std::vector<Placed> objects;
-    int32_t sx, sy, nx, ny;
-    int16_t hit;
-    int32_t endX, endY;
-};
-
-// Parks every record far outside the floor so that only the placed ones take part.
-void ClearTable()
-{
-    ResetSceneObjects();
-    for (SceneObject& o : SceneObjectTable) {
-        o.x = -20000;
-        o.y = -20000;
-    }
-}
-
-void Place(const Placed& p)
-{
-    SceneObject& o = SceneObjectTable[p.index];
-    o.x = p.x;
-    o.y = p.y;
-    o.width = p.width;
-    o.flags = p.flags;
-}
-
-void ResetWorld()
-{
-    ResetSceneObjects();
-    ViewPoint = {};
-    PlaceViewer(0, 0, 128, 0);
-    ForwardAxis = {};
-    TurnAxis = {};
-    ClearEffectLog();
-}
+// The table as the program starts with it, taken before any test runs.
+const std::vector<SceneObject> Initial(SceneObjectTable, SceneObjectTable + SceneObjectCount);
 
 class ObjectsTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetWorld(); }
-    void TearDown() override { ResetWorld(); }
-};
-
-class CollideTest : public ObjectsTest, public ::testing::WithParamInterface<CollideCase> { };
-
-// Footprint of (500, 500) with side 64: 468..531 both ways, contact lines 467 and 532.
-constexpr Placed Box0 = { 0, 500, 500, 64, 0 };
-
-const CollideCase CollideCases[] = {
-    { "StandingStillInside", { Box0 }, 500, 500, 500, 500, -1, 500, 500 },
-    { "InsideToInside", { Box0 }, 480, 490, 520, 510, -1, 520, 510 },
-    { "LeavesRight", { Box0 }, 500, 500, 560, 530, 0, 532, 516 },
-    { "LeavesRightNegativeOffsetTowardZero", { Box0 }, 500, 500, 560, 493, 0, 532, 497 },
-    { "EndsExactlyOnRightLine", { Box0 }, 500, 500, 532, 510, -1, 532, 510 },
-    { "OnLeftLineMovingIn", { Box0 }, 467, 500, 480, 505, 0, 467, 500 },
-    { "OnLeftLineMovingAway", { Box0 }, 467, 500, 450, 505, -1, 450, 505 },
-    { "OnLeftLineMovingParallel", { Box0 }, 467, 500, 467, 520, -1, 467, 520 },
-    { "OnLeftLineBelowTheSquare", { Box0 }, 467, 460, 480, 465, -1, 480, 465 },
-    { "OnHighLineMovingIn", { Box0 }, 500, 532, 510, 520, 0, 500, 532 },
-    { "WalksInFromTheLeft", { Box0 }, 300, 500, 600, 500, 0, 467, 500 },
-    { "WalksInFromAbove", { Box0 }, 500, 700, 500, 400, 0, 500, 532 },
-    { "PassesBelowTheBand", { Box0 }, 300, 466, 600, 466, -1, 600, 466 },
-    { "DiagonalThroughTheCorner", { Box0 }, 400, 400, 600, 600, 0, 467, 467 },
-    { "HiddenRecordNeverHit", { { 0, 500, 500, 64, ObjectHidden } }, 300, 500, 600, 500, -1, 600, 500 },
-    { "NearerFootprintWinsOverLowerIndex", { { 0, 700, 500, 64, 0 }, { 1, 500, 500, 64, 0 } }, 300, 500, 900,
-        500, 1, 467, 500 },
-    // Record 0 offers (367, 499); the viewer stands on record 1's high line and is held there.
-    { "EarlyExitOnLaterRecordBeatsNearerContact", { { 0, 400, 500, 64, 0 }, { 1, 600, 468, 64, 0 } }, 300,
-        500, 900, 490, 1, 300, 500 },
-    // Both squares offer (467, 531) at the same distance: the lower index wins.
-    { "EqualDistanceLowerIndexWins", { { 3, 500, 500, 64, 0 }, { 1, 500, 564, 64, 0 } }, 400, 530, 600, 533,
-        1, 467, 531 },
-    { "EqualDistanceLowerIndexWinsSwapped", { { 1, 500, 500, 64, 0 }, { 3, 500, 564, 64, 0 } }, 400, 530, 600,
-        533, 1, 467, 531 },
-    { "OddWidthFootprint", { { 0, 500, 500, 63, 0 } }, 300, 500, 600, 500, 0, 468, 500 },
-};
-
-TEST_P(CollideTest, StopsAtTheNearestContact)
-{
-    const CollideCase& c = GetParam();
-    ClearTable();
-    for (const Placed& p : c.objects)
-        Place(p);
-    ViewPoint.savedX = c.sx;
-    ViewPoint.savedY = c.sy;
-    ViewPoint.x = c.nx;
-    ViewPoint.y = c.ny;
-
-    EXPECT_EQ(CollideWithObjects(), c.hit);
-    EXPECT_EQ(ViewPoint.x, c.endX);
-    EXPECT_EQ(ViewPoint.y, c.endY);
-    EXPECT_EQ(ViewPoint.savedX, c.sx);
-    EXPECT_EQ(ViewPoint.savedY, c.sy);
-}
-
-INSTANTIATE_TEST_SUITE_P(Objects, CollideTest, ::testing::ValuesIn(CollideCases),
-    [](const ::testing::TestParamInfo<CollideCase>& info) { return std::string(info.param.name); });
-
-TEST_F(ObjectsTest, StartTableHoldsTheTargetAndFourStandingObjects)
-{
-    struct Row {
-        int16_t x, y, z, bitmap;
-    };
-    const Row expected[SceneObjectCount] = { { 0, 400, 160, 31 }, { 200, 600, 32, 3 }, { 800, 800, 32, 4 },
-        { 200, 200, 32, 2 }, { 400, 400, 32, 1 } };
-    SceneObjectTable[2].x = 1;
-    SceneObjectTable[0].flags = ObjectHidden;
-    ResetSceneObjects();
-    int targets = 0;
-    for (int i = 0; i < SceneObjectCount; ++i) {
-        const SceneObject& o = SceneObjectTable[i];
-        EXPECT_EQ(o.x, expected[i].x) << i;
-        EXPECT_EQ(o.y, expected[i].y) << i;
-        EXPECT_EQ(o.z, expected[i].z) << i;
-        EXPECT_EQ(o.bitmap, expected[i].bitmap) << i;
-        EXPECT_EQ(o.width, 64) << i;
-        EXPECT_EQ(o.height, 64) << i;
-        EXPECT_EQ(o.flags, 0) << i;
-        EXPECT_EQ(o.dx | o.dy | o.dz, 0) << i;
-        targets += o.bitmap >= FirstTargetBitmap;
+    void SetUp() override { TearDown(); }
+    void TearDown() override
+    {
+        ResetSceneObjects();
+        ViewPoint = {};
+        PlaceViewer(0, 0, 128, 0);
+        ForwardAxis = {};
+        TurnAxis = {};
+        ClearEffectLog();
     }
-    EXPECT_EQ(targets, 1);
+};
+
+TEST_F(ObjectsTest, ResetRestoresEveryRecord)
+{
+    std::memset(SceneObjectTable, 0x55, sizeof SceneObjectTable);
+    ResetSceneObjects();
+    EXPECT_EQ(std::memcmp(SceneObjectTable, Initial.data(), sizeof SceneObjectTable), 0);
 }
 
 TEST_F(ObjectsTest, StepClearsVisibleEverywhereAndMovesOnlyShownRecords)
 {
     struct Row {
-        int16_t flags, x, dx, y, dy, z, dz;
-        int16_t flagsAfter, xAfter, yAfter, zAfter;
+        int16_t flags, x, dx, y, dy, z, dz, flagsAfter, xAfter, yAfter, zAfter;
     };
     const Row rows[SceneObjectCount] = {
         { ObjectVisible, 10, 3, 20, -4, 30, 5, 0, 13, 16, 35 },
         { int16_t(ObjectHidden | ObjectVisible), 10, 3, 20, -4, 30, 5, ObjectHidden, 10, 20, 30 },
         { ObjectHidden, 10, 3, 20, -4, 30, 5, ObjectHidden, 10, 20, 30 },
         { 0, 32767, 1, -32768, -1, 0, 0, 0, -32768, 32767, 0 }, // 16-bit wrap
-        { ObjectVisible, 5, 0, 6, 0, 7, 0, 0, 5, 6, 7 },
+        { ObjectVisible, 5, 0, 6, 0, 7, 1, 0, 5, 6, 8 },
     };
     for (int i = 0; i < SceneObjectCount; ++i) {
+        const Row& r = rows[i];
         SceneObject& o = SceneObjectTable[i];
-        o.flags = rows[i].flags;
-        o.x = rows[i].x;
-        o.dx = rows[i].dx;
-        o.y = rows[i].y;
-        o.dy = rows[i].dy;
-        o.z = rows[i].z;
-        o.dz = rows[i].dz;
+        o.flags = r.flags, o.x = r.x, o.dx = r.dx, o.y = r.y, o.dy = r.dy, o.z = r.z, o.dz = r.dz;
     }
     StepObjects();
     for (int i = 0; i < SceneObjectCount; ++i) {
+        const Row& r = rows[i];
         const SceneObject& o = SceneObjectTable[i];
-        EXPECT_EQ(o.flags, rows[i].flagsAfter) << i;
-        EXPECT_EQ(o.x, rows[i].xAfter) << i;
-        EXPECT_EQ(o.y, rows[i].yAfter) << i;
-        EXPECT_EQ(o.z, rows[i].zAfter) << i;
-        EXPECT_EQ(o.dx, rows[i].dx) << i;
+        EXPECT_EQ((std::vector<int16_t> { o.flags, o.x, o.y, o.z, o.dx }),
+            (std::vector<int16_t> { r.flagsAfter, r.xAfter, r.yAfter, r.zAfter, r.dx }))
+            << i;
     }
 }
 
-struct MoveCase {
-    const char* name;
-    int32_t startY; // viewer at x = the object's x, looking toward +y
-    int32_t fraction; // 12-bit fraction of fixedY before the move
-    int16_t objectIndex;
-    int32_t stopY;
-    std::vector<int> sounds;
-};
+// Footprint of (500, 500) with side 64: 468..531 both ways, contact lines 467 and 532.
+constexpr Placed Box0 = { 0, 500, 500, 64, 0 };
 
-class CollideMoveTest : public ObjectsTest, public ::testing::WithParamInterface<MoveCase> { };
-
-// Record 1 stands at (200, 600): low line 567. The target (record 0) at (0, 400): low line 367.
-const MoveCase MoveCases[] = {
-    { "StandingObjectBumps", 540, 0, 1, 567, { 3 } },
-    { "StandingObjectKeepsTheFraction", 540, 0x800, 1, 567, { 3 } },
-    { "TargetStopsSilently", 340, 0x123, 0, 367, {} },
-};
-
-TEST_P(CollideMoveTest, StopsTheViewerAndItsForwardMotion)
+TEST_F(ObjectsTest, CollisionStopsAtTheNearestContact)
 {
-    const MoveCase& c = GetParam();
-    const int32_t x = SceneObjectTable[c.objectIndex].x;
-    PlaceViewer(x, c.startY, 128, 0);
-    ViewPoint.fixedY += c.fraction;
-    PressViewKey(KeyUp, false);
-    ForwardAxis.velocity = 30;
-
-    MoveViewer();
-
-    EXPECT_EQ(ViewPoint.x, x);
-    EXPECT_EQ(ViewPoint.y, c.stopY);
-    EXPECT_EQ(ForwardAxis.velocity, 0);
-    EXPECT_EQ(ViewPoint.fixedY, c.stopY * 4096 + c.fraction);
-    EXPECT_EQ(std::vector<int>(EffectLog, EffectLog + EffectLogCount), c.sounds);
-
-    // Still pushing: the viewer now stands on the contact line and is held there.
-    ClearEffectLog();
-    MoveViewer();
-    EXPECT_EQ(ViewPoint.y, c.stopY);
-    EXPECT_EQ(ForwardAxis.velocity, 0);
-    EXPECT_EQ(std::vector<int>(EffectLog, EffectLog + EffectLogCount), c.sounds);
+    const struct {
+        std::vector<Placed> objects;
+        int32_t sx, sy, nx, ny;
+        int16_t hit;
+        int32_t endX, endY;
+    } cases[] = {
+        { { Box0 }, 500, 500, 500, 500, -1, 500, 500 }, // standing still inside
+        { { Box0 }, 480, 490, 520, 510, -1, 520, 510 }, // inside to inside
+        { { Box0 }, 500, 500, 560, 530, 0, 532, 516 }, // leaves right
+        { { Box0 }, 500, 500, 560, 493, 0, 532, 497 }, // negative offset truncates toward zero
+        { { Box0 }, 500, 500, 532, 510, -1, 532, 510 }, // ends exactly on the right line
+        { { Box0 }, 600, 500, 531, 500, 0, 532, 500 }, // ends on the last column
+        { { Box0 }, 500, 600, 500, 531, 0, 500, 532 }, // ends on the last row
+        { { Box0 }, 400, 500, 468, 500, 0, 467, 500 }, // ends on the first column
+        { { Box0 }, 500, 400, 500, 468, 0, 500, 467 }, // ends on the first row
+        { { Box0 }, 467, 500, 480, 505, 0, 467, 500 }, // on the left line moving in: held
+        { { Box0 }, 467, 500, 450, 505, -1, 450, 505 }, // on the left line moving away
+        { { Box0 }, 467, 500, 467, 520, -1, 467, 520 }, // along the left line
+        { { Box0 }, 467, 460, 480, 465, -1, 480, 465 }, // on the left line below the square
+        { { Box0 }, 500, 532, 510, 520, 0, 500, 532 }, // on the high line moving in
+        { { Box0 }, 500, 700, 500, 400, 0, 500, 532 }, // walks in from above
+        { { Box0 }, 300, 466, 600, 466, -1, 600, 466 }, // passes below the band
+        { { Box0 }, 400, 400, 600, 600, 0, 467, 467 }, // diagonal through the corner
+        // Contacts exactly at an outer corner that only one line offers (the other's truncates past it).
+        { { Box0 }, 447, 542, 477, 526, 0, 467, 532 }, { { Box0 }, 447, 457, 477, 473, 0, 467, 467 },
+        { { Box0 }, 457, 552, 473, 522, 0, 467, 532 }, { { Box0 }, 542, 552, 526, 522, 0, 532, 532 },
+        { { { 0, 500, 500, 64, ObjectHidden } }, 300, 500, 600, 500, -1, 600, 500 },
+        { { { 0, 700, 500, 64, 0 }, { 1, 500, 500, 64, 0 } }, 300, 500, 900, 500, 1, 467,
+            500 }, // nearer wins
+        // Record 0 offers (367, 499); the viewer stands on record 1's high line and is held there.
+        { { { 0, 400, 500, 64, 0 }, { 1, 600, 468, 64, 0 } }, 300, 500, 900, 490, 1, 300, 500 },
+        // Both squares offer (467, 531) at the same distance: the lower index wins, either way round.
+        { { { 3, 500, 500, 64, 0 }, { 1, 500, 564, 64, 0 } }, 400, 530, 600, 533, 1, 467, 531 },
+        { { { 1, 500, 500, 64, 0 }, { 3, 500, 564, 64, 0 } }, 400, 530, 600, 533, 1, 467, 531 },
+        { { { 0, 500, 500, 63, 0 } }, 300, 500, 600, 500, 0, 468, 500 }, // odd width
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        for (SceneObject& o : SceneObjectTable)
+            o.x = o.y = -20000; // parked far away: only the placed ones take part
+        for (const Placed& p : c.objects) {
+            SceneObject& o = SceneObjectTable[p.index];
+            o.x = p.x, o.y = p.y, o.width = p.width, o.flags = p.flags;
+        }
+        ViewPoint.savedX = c.sx, ViewPoint.savedY = c.sy, ViewPoint.x = c.nx, ViewPoint.y = c.ny;
+        EXPECT_EQ(CollideWithObjects(), c.hit);
+        EXPECT_EQ((std::vector<int32_t> { ViewPoint.x, ViewPoint.y, ViewPoint.savedX, ViewPoint.savedY }),
+            (std::vector<int32_t> { c.endX, c.endY, c.sx, c.sy }));
+        ResetSceneObjects();
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Objects, CollideMoveTest, ::testing::ValuesIn(MoveCases),
-    [](const ::testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
+// Record 1 stands at (200, 600): low line 567; the target (record 0) at (0, 400): low line 367.
+// A standing object bumps with sound 3, the target stops silently; the fraction of fixedY stays.
+TEST_F(ObjectsTest, AHitStopsTheViewerAndItsForwardMotion)
+{
+    const struct {
+        int32_t startY, fraction;
+        int16_t objectIndex;
+        int32_t stopY;
+        std::vector<int> sounds;
+    } cases[] = { { 540, 0, 1, 567, { 3 } }, { 540, 0x800, 1, 567, { 3 } }, { 340, 0x123, 0, 367, {} } };
+    for (const auto& c : cases) {
+        TearDown();
+        const int32_t x = SceneObjectTable[c.objectIndex].x;
+        PlaceViewer(x, c.startY, 128, 0);
+        ViewPoint.fixedY += c.fraction;
+        PressViewKey(KeyUp, false);
+        ForwardAxis.velocity = 30;
+        for (int push = 0; push < 2; ++push) { // still pushing: held on the contact line
+            ClearEffectLog();
+            MoveViewer();
+            EXPECT_EQ(
+                (std::vector<int32_t> { ViewPoint.x, ViewPoint.y, ForwardAxis.velocity, ViewPoint.fixedY }),
+                (std::vector<int32_t> { x, c.stopY, 0, c.stopY * 4096 + c.fraction }))
+                << c.startY << " push " << push;
+            EXPECT_EQ(std::vector<int>(EffectLog, EffectLog + EffectLogCount), c.sounds);
+        }
+    }
+}
 
 } // namespace

@@ -138,10 +138,11 @@ struct Replay {
 };
 
 // Walks, bumps into the tree and turns; triggers the target and watches it fly, explode and
-// respawn; steps the eye height in a viewport wider than the panorama.
+// respawn; steps the eye height in a viewport wider than the panorama; turns in one taller than it.
 const Replay Replays[] = { { "walk", 150, "--viewport 256x192", true },
     { "target", 215, "--viewport 200x150 --view 0,200,56,0", false },
-    { "heights", 70, "--viewport 1100x128 --view 700,300,200,300", false } };
+    { "heights", 70, "--viewport 1100x128 --view 700,300,200,300", false },
+    { "bands", 12, "--viewport 256x2048 --view 300,-200,300,100", false } };
 
 void PrintTo(const Replay& r, std::ostream* out)
 {
@@ -227,18 +228,62 @@ TEST(RenderTool, RawFrameSizeAndCrc)
     }
 }
 
-TEST(RenderTool, BadArgumentsAreRefused)
+// Status 2 with the reason for bad arguments, 1 for what cannot be done; numbers up to ten digits.
+TEST(RenderTool, ArgumentsAndTheirErrors)
 {
+    const std::string tool = std::string(QUARVEL_TOOL) + " ",
+                      dir = " --dir " + Quote(RenderEnvironment::Data);
+    const fs::path edited = RenderEnvironment::Scratch / "edited";
+    fs::copy(RenderEnvironment::Data, edited, fs::copy_options::recursive | fs::copy_options::skip_existing);
+    const std::string ini = ReadText(edited / "fc.ini");
+    const struct {
+        std::string arguments, usage; // usage: the replacement of the data set's ScrUseXs=640 ScrUseZs=480
+        int status;
+        std::string message; // the first line of standard error, or the number of trace lines
+    } cases[] = {
+        { "render" + dir + " --viewport 127x200", "", 2, "--viewport needs WxH, each 128..2048" },
+        { "render" + dir + " --viewport 320x2049", "", 2, "--viewport needs WxH, each 128..2048" },
+        { "render" + dir + " --viewport 320", "", 2, "--viewport needs WxH, each 128..2048" },
+        { "render" + dir + " --frames 0", "", 2, "--frames needs a count of at least 1" },
+        { "render" + dir + " --frames 4294967297", "", 2, "--frames needs a count of at least 1" },
+        { "render" + dir + " --frames 00000000002", "", 2, "--frames needs a count of at least 1" },
+        { "render" + dir + " --frames 0000000002 --trace", "", 0, "2 lines" },
+        { "render" + dir + " --frames 1 --trace", "", 0, "1 lines" },
+        { "render" + dir + " --frames", "", 2, "--frames needs a value" },
+        { "render" + dir + " --view 1,2,3", "", 2, "--view needs X,Y,HEIGHT,ANGLE" },
+        { "render" + dir + " --view 1,2,3,4,5", "", 2, "--view needs X,Y,HEIGHT,ANGLE" },
+        { "render" + dir + " --view 1,2,3,2147483648", "", 2, "--view needs X,Y,HEIGHT,ANGLE" },
+        { "render" + dir + " --bogus x", "", 2, "unknown argument --bogus" },
+        { "render --frames 2", "", 2, "--dir is required" },
+        { "render" + dir + " --keys " + Quote(RenderEnvironment::Scratch / "missing.keys"), "", 1,
+            "cannot read" },
+        { "render --dir " + Quote(edited), "ScrUseXs=127", 1, "fc.ini's screen usage 127x480 lies outside" },
+        { "render --dir " + Quote(edited), "ScrUseXs=2049", 1,
+            "fc.ini's screen usage 2049x480 lies outside" },
+        { "render --dir " + Quote(edited), "ScrUseZs=127", 1, "fc.ini's screen usage 640x127 lies outside" },
+        { "render --dir " + Quote(edited), "ScrUseZs=2049", 1,
+            "fc.ini's screen usage 640x2049 lies outside" },
+        { "render --dir " + Quote(edited), "ScrUseXs=2048", 0, "0 lines" },
+        { "mkdata " + Quote(edited) + " more", "", 2, "usage: quarvel-tool mkdata DIR" },
+        { "mkdata", "", 2, "usage: quarvel-tool mkdata DIR" },
+        { "bench --frames 0", "", 2, "bad argument --frames 0" },
+    };
+    for (const auto& c : cases) {
+        std::string edit = ini;
+        if (!c.usage.empty())
+            edit.replace(edit.find(c.usage.substr(0, 9)), 12, c.usage);
+        std::ofstream(edited / "fc.ini", std::ios::binary) << edit;
+        std::string out;
+        EXPECT_EQ(RunCommand(tool + c.arguments, &out, true), c.status) << c.arguments;
+        const std::string got
+            = c.status == 0 ? std::to_string(Lines(out).size()) + " lines" : Lines(out + "\n")[0];
+        EXPECT_NE(got.find(c.message), std::string::npos)
+            << c.arguments << " " << c.usage << " gave: " << out;
+    }
+    std::string message;
     const fs::path badKeys = RenderEnvironment::Scratch / "bad.keys";
     std::ofstream(badKeys) << "0 down up\n# fine\n3 down left\n5 press z\n";
-    const std::string cases[] = { "--viewport 127x200", "--viewport 320x2049", "--viewport 320", "--frames 0",
-        "--frames", "--view 1,2,3", "--view 1,2,3,4,5", "--bogus",
-        "--keys " + Quote(RenderEnvironment::Scratch / "missing.keys") };
-    for (const std::string& arguments : cases)
-        EXPECT_NE(RunCommand(Render(arguments)), 0) << arguments;
-    EXPECT_NE(RunCommand(std::string(QUARVEL_TOOL) + " render --frames 2"), 0) << "no --dir";
-    std::string message;
-    EXPECT_NE(RunCommand(Render("--keys " + Quote(badKeys)), &message, true), 0);
+    EXPECT_EQ(RunCommand(tool + "render" + dir + " --keys " + Quote(badKeys), &message, true), 1);
     EXPECT_NE(message.find("line 4"), std::string::npos) << message;
 }
 

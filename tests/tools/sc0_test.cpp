@@ -70,6 +70,8 @@ protected:
         ASSERT_TRUE(WriteFileBytes("test.pal", TestPalFile()));
         RgbColour file[256];
         ASSERT_TRUE(LoadPalFile("test.pal", file));
+        const Bytes pal = TestPalFile();
+        EXPECT_EQ(Rgb(file[5]), Bytes(pal.begin() + 15, pal.begin() + 18));
         palette_ = MakeProgramPalette(file);
         base_ = AllocCount - ReleaseCount;
     }
@@ -180,6 +182,16 @@ TEST_F(Sc0Tool, DecodeFallsBackToTheDataSetPaletteThenGrey)
         EXPECT_EQ(Bytes(rgb, rgb + 6), (Bytes { ends[0], ends[1], ends[2], top[0], top[1], top[2] }));
         stbi_image_free(rgb);
     }
+}
+
+// Thirteen bytes that are both a whole 13 x 1 plain picture and a sound sprite are guessed plain.
+TEST_F(Sc0Tool, AWholePlainPictureIsGuessedPlain)
+{
+    ASSERT_TRUE(WriteFileBytes("both.sc0", MakeSc0(13, 1, { 4, 0, 0, 0, 0, 0, 0, 0, 77, 1, 0, 0, 0 })));
+    ASSERT_EQ(Run({ "decode", "both.sc0", "both.png", "--palette", "test.pal" }), 0);
+    int w = 0, h = 0, channels = 0;
+    ASSERT_TRUE(stbi_info("both.png", &w, &h, &channels));
+    EXPECT_EQ(channels, 3);
 }
 
 TEST_F(Sc0Tool, BadInputIsRefused)

@@ -1,5 +1,5 @@
-// The Windows spine: the start-up chain and its codes, tear-downs, the allocator's balance,
-// RunFlags, the view window's messages and keys, and the message loop.
+// The Windows spine: the start-up chain and its codes, tear-downs, RunFlags, the view window's messages and
+// keys, and the message loop.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,52 +67,29 @@ protected:
     SetupStep saved[SetupStepCount];
 };
 
+// Step k failing (0: none) ends with its code after tearing down the steps before it in reverse;
+// a second shutdown finds nothing set up.
 TEST_F(StartUpChain, AFailureAtStepKTearsDownTheStepsBeforeItInReverse)
 {
-    const int codes[SetupStepCount] = {-5, -1, -2, -3, -4, -6};
-    for (int k = 1; k <= SetupStepCount; ++k) {
+    const int codes[SetupStepCount + 1] = { 0, -5, -1, -2, -3, -4, -6 };
+    for (int k = 0; k <= SetupStepCount; ++k) {
         SCOPED_TRACE("failing step " + std::to_string(k));
         for (int32_t& s : FakeStatus)
             s = -1;
         StepLog.clear();
         FailingStep = k;
-        EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), codes[k - 1]);
+        EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), codes[k]);
+        EXPECT_EQ(FreeProgram(), 0);
         EXPECT_EQ(FreeProgram(), 0);
         std::vector<std::string> expected;
-        for (int i = 1; i <= k; ++i)
+        const int last = k ? k : SetupStepCount;
+        for (int i = 1; i <= last; ++i)
             expected.push_back("set up " + std::to_string(i));
-        for (int i = k - 1; i >= 1; --i)
+        for (int i = k ? k - 1 : SetupStepCount; i >= 1; --i)
             expected.push_back("tear down " + std::to_string(i));
         EXPECT_EQ(StepLog, expected);
     }
     FailingStep = 0;
-}
-
-TEST_F(StartUpChain, ASuccessfulStartTearsEverythingDownOnceInReverse)
-{
-    FailingStep = 0;
-    EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), 0);
-    FreeProgram();
-    FreeProgram(); // the second shutdown finds nothing set up
-    const std::vector<std::string> expected = {"set up 1",    "set up 2",    "set up 3",    "set up 4",
-                                               "set up 5",    "set up 6",    "tear down 6", "tear down 5",
-                                               "tear down 4", "tear down 3", "tear down 2", "tear down 1"};
-    EXPECT_EQ(StepLog, expected);
-}
-
-TEST(StartUpChainSteps, TheRealStepsStandInTheirOrderWithTheirCodes)
-{
-    EXPECT_EQ(ProgramSteps[0].setUp, InitPalette);
-    EXPECT_EQ(ProgramSteps[0].tearDown, FreePalette);
-    EXPECT_EQ(ProgramSteps[2].setUp, InitModeCatalogue);
-    EXPECT_EQ(ProgramSteps[3].setUp, LoadConfig);
-    EXPECT_EQ(ProgramSteps[3].tearDown, FreeConfig);
-    EXPECT_EQ(ProgramSteps[4].setUp, InitMemoryDC);
-    EXPECT_EQ(ProgramSteps[5].setUp, LoadSoundBank);
-    EXPECT_EQ(ProgramSteps[5].tearDown, FreeSoundBank);
-    const int codes[SetupStepCount] = {-5, -1, -2, -3, -4, -6};
-    for (int i = 0; i < SetupStepCount; ++i)
-        EXPECT_EQ(ProgramSteps[i].exitCode, codes[i]) << i;
 }
 
 TEST(TearDowns, EachReturnsMinusOneWhenNothingIsSetUp)
@@ -145,66 +122,6 @@ TEST(TearDowns, AViewWindowWithoutItsIconFailsWithOne)
     EXPECT_EQ(InitViewWindow(GetModuleHandleA("kernel32.dll")), 1);
     EXPECT_EQ(ViewWindowStatus, -1);
     EXPECT_EQ(FreeViewWindow(), -1);
-}
-
-// ---- The counted allocator ---------------------------------------------------------------
-
-std::vector<std::string> Boxes;
-int RecordBox(const char* text, const char* caption)
-{
-    Boxes.push_back(std::string(caption) + ": " + text);
-    return IDOK;
-}
-
-class Allocator : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        saved = SysMessageBox;
-        SysMessageBox = RecordBox;
-        Boxes.clear();
-    }
-    void TearDown() override { SysMessageBox = saved; }
-    MessageBoxFunction saved;
-};
-
-TEST_F(Allocator, FreeingNullReturnsOneAndCountsNothing)
-{
-    const uint32_t a = AllocCount, r = ReleaseCount;
-    EXPECT_EQ(FreeBlock(nullptr), 1);
-    EXPECT_EQ(AllocCount, a);
-    EXPECT_EQ(ReleaseCount, r);
-}
-
-TEST_F(Allocator, BlocksAreZeroFilledPagesAndCounted)
-{
-    const uint32_t a = AllocCount, r = ReleaseCount;
-    auto* block = static_cast<uint8_t*>(AllocBlock(70000));
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % 65536, 0u); // whole allocation granules
-    for (uint32_t i = 0; i < 70000; i += 997)
-        ASSERT_EQ(block[i], 0);
-    block[69999] = 1;
-    EXPECT_EQ(AllocCount, a + 1);
-    EXPECT_EQ(FreeBlock(block), 0);
-    EXPECT_EQ(ReleaseCount, r + 1);
-    // A block the system does not know is refused and not counted.
-    int onStack = 0;
-    EXPECT_EQ(FreeBlock(&onStack), -1);
-    EXPECT_EQ(ReleaseCount, r + 1);
-}
-
-TEST_F(Allocator, UnbalancedCountsTellTheProgrammer)
-{
-    void* leaked = AllocBlock(16);
-    ASSERT_NE(leaked, nullptr);
-    EXPECT_EQ(CheckMemoryBalance(), 1);
-    ASSERT_EQ(Boxes.size(), 1u);
-    EXPECT_EQ(Boxes[0], "Programmer Error: bad memory usage count");
-    FreeBlock(leaked);
-    Boxes.clear();
-    EXPECT_EQ(CheckMemoryBalance(), 0);
-    EXPECT_TRUE(Boxes.empty());
 }
 
 // ---- RunFlags and the view window ---------------------------------------------------------
@@ -241,15 +158,14 @@ protected:
         WinGStyle = savedStyle;
         RunFlags = 0xFFFFFFFF;
         MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) { }
     }
     static void RecordMusic(const char* command) { Music.push_back(command); }
     // A hidden top-level window in the launcher's place.
     static HWND StandInLauncher()
     {
         Launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+            GetModuleHandleA(nullptr), nullptr);
         return Launcher;
     }
     static std::vector<std::string> Music;
@@ -265,8 +181,12 @@ TEST_F(ViewWindowTest, ClearRunFlagsReactivatesExactlyWhenTheResultIsZero)
         uint32_t before, mask, after;
         int reactivations;
     } cases[] = {
-        {0xFFFFFFFF, 0xFFFFFFFF, 0, 1}, {0x8001, 0x0001, 0x8000, 0}, {0x0001, 0x0001, 0, 1},
-        {0, 0x0001, 0, 1},              {0x8000, 0x0001, 0x8000, 0}, {0x8001, 0x8001, 0, 1},
+        { 0xFFFFFFFF, 0xFFFFFFFF, 0, 1 },
+        { 0x8001, 0x0001, 0x8000, 0 },
+        { 0x0001, 0x0001, 0, 1 },
+        { 0, 0x0001, 0, 1 },
+        { 0x8000, 0x0001, 0x8000, 0 },
+        { 0x8001, 0x8001, 0, 1 },
     };
     for (const auto& c : cases) {
         RunFlags = c.before;
@@ -320,7 +240,7 @@ TEST_F(ViewWindowTest, StoppingTheViewNeitherShowsTheLauncherNorQuits)
     EXPECT_NE(RunFlags & RunFlagClosed, 0u);
     EXPECT_FALSE(IsWindowVisible(ViewWindow));
     EXPECT_FALSE(IsWindowVisible(launcher));
-    EXPECT_EQ(Music, (std::vector<std::string>{"stop midifile", "close midifile"}));
+    EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
     MSG m;
     EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     Launcher = nullptr;
@@ -346,7 +266,7 @@ TEST_F(ViewWindowTest, EscapeStopsSoundAndMusicThenPostsTheClose)
     SendMessageA(ViewWindow, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     ASSERT_EQ(EffectLogCount, 1);
     EXPECT_EQ(EffectLog[0], -1);
-    EXPECT_EQ(Music, (std::vector<std::string>{"stop midifile", "close midifile"}));
+    EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, ViewWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
     EXPECT_EQ(RunFlags, 0u); // the view closes only when the posted message is handled
