@@ -18,6 +18,7 @@ const Command Commands[] = {
     {"render", RenderCommand, "render --dir DIR [--frames N] [--keys FILE] [--viewport WxH] "
                               "[--view X,Y,HEIGHT,ANGLE] [--out FILE.png] [--raw FILE] [--trace]"},
     {"bench", BenchCommand, "bench [--dir DIR] [--viewport WxH] [--frames N]"},
+    {"soak", SoakCommand, "soak --dir DIR [--frames N] [--seed S]"},
 };
 
 int Usage()
