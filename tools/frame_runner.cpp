@@ -218,14 +218,16 @@ std::string FrameInvariantFault(uint32_t allocCount, uint32_t releaseCount, bool
     const bool inside = v.x >= -8191 && v.x <= 8191 && v.y >= -8191 && v.y <= 8191;
     if (viewer && (!inside || v.x != v.fixedX >> 12 || v.y != v.fixedY >> 12))
         return "position " + std::to_string(v.x) + "," + std::to_string(v.y) + " (fixed "
-            + std::to_string(v.fixedX) + "," + std::to_string(v.fixedY) + ") outside the world or its fixed point";
+            + std::to_string(v.fixedX) + "," + std::to_string(v.fixedY)
+            + ") outside the world or its fixed point";
     int targets = 0;
     for (const SceneObject& o : SceneObjectTable)
         targets += o.bitmap >= FirstTargetBitmap;
     if (targets != 1)
         return std::to_string(targets) + " target records";
     if (AllocCount != allocCount || ReleaseCount != releaseCount)
-        return "allocation counts moved to " + std::to_string(AllocCount) + "/" + std::to_string(ReleaseCount);
+        return "allocation counts moved to " + std::to_string(AllocCount) + "/"
+            + std::to_string(ReleaseCount);
     if (!FrameGuardsIntact())
         return "a write outside the frame buffer";
     return "";

@@ -210,8 +210,8 @@ int DecodeLoaded(const Bitmap& b, const Options& options)
     if (!stbi_write_png(out, picture.width, picture.height, picture.channels, picture.pixels.data(),
             picture.width * picture.channels))
         return Fail("cannot write %s", out);
-    std::printf("wrote %s: %dx%d %s\n", out, picture.width, picture.height,
-        picture.channels == 4 ? "RGBA" : "RGB");
+    std::printf(
+        "wrote %s: %dx%d %s\n", out, picture.width, picture.height, picture.channels == 4 ? "RGBA" : "RGB");
     return 0;
 }
 
@@ -257,8 +257,8 @@ int Encode(const Options& options)
     if (kind == PictureKind::Floor && (width != 256 || height != 256))
         return Fail("%s is %dx%d; a floor texture is 256x256", in, width, height);
     if (!FitsPng(width, height, kind == PictureKind::Sprite ? 4 : 3))
-        return Fail("%s is %dx%d, larger than a PNG this tool writes (at most %llu MiB of rows)", in,
-            width, height, (unsigned long long)(LargestPngRowBytes >> 20));
+        return Fail("%s is %dx%d, larger than a PNG this tool writes (at most %llu MiB of rows)", in, width,
+            height, (unsigned long long)(LargestPngRowBytes >> 20));
     stbi_uc* rgba = stbi_load(in, &width, &height, &channels, 4);
     if (!rgba)
         return Fail("cannot read %s as a picture: %s", in, stbi_failure_reason());

@@ -43,7 +43,7 @@ std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<
 {
     std::vector<uint8_t> file;
     file.reserve(32 + payload.size());
-    for (char c : {'S', 'C', '0', '\0'})
+    for (char c : { 'S', 'C', '0', '\0' })
         file.push_back(uint8_t(c));
     Put16(&file, width);
     Put16(&file, height);
@@ -55,8 +55,8 @@ std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<
     return file;
 }
 
-std::vector<uint8_t> EncodeSpriteRuns(uint16_t width, uint16_t height, const std::vector<uint8_t>& indices,
-                                      const std::vector<uint8_t>& opaque)
+std::vector<uint8_t> EncodeSpriteRuns(
+    uint16_t width, uint16_t height, const std::vector<uint8_t>& indices, const std::vector<uint8_t>& opaque)
 {
     std::vector<uint8_t> out(size_t(height) * 4, 0);
     for (uint32_t row = 0; row < height; ++row) {

@@ -14,8 +14,8 @@ std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<
 // Sprite payload from a width x height picture (row 0 at the top): opaque[i] non-zero marks
 // pixel i as part of a run. Runs are maximal and in increasing column order; each row ends
 // with the terminator (1, 0).
-std::vector<uint8_t> EncodeSpriteRuns(uint16_t width, uint16_t height, const std::vector<uint8_t>& indices,
-                                      const std::vector<uint8_t>& opaque);
+std::vector<uint8_t> EncodeSpriteRuns(
+    uint16_t width, uint16_t height, const std::vector<uint8_t>& indices, const std::vector<uint8_t>& opaque);
 
 // Little-endian values of a header or payload.
 uint16_t Get16(const uint8_t* p);

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-extern uint32_t AllocCount;   // successful AllocBlock calls
+extern uint32_t AllocCount; // successful AllocBlock calls
 extern uint32_t ReleaseCount; // successful FreeBlock calls
 
 // Whole zero-filled pages straight from the operating system; null on failure.

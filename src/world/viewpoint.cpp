@@ -5,9 +5,9 @@
 #include "sound/sound.h"
 #include "world/objects.h"
 
-ViewPointRecord ViewPoint = {0, 0, 128, 0, 0, 0, 128, 0, 0, 0};
-MotionAxis ForwardAxis = {0, 0, 0, 0, 0};
-MotionAxis TurnAxis = {0, 0, 0, 0, 0};
+ViewPointRecord ViewPoint = { 0, 0, 128, 0, 0, 0, 128, 0, 0, 0 };
+MotionAxis ForwardAxis = { 0, 0, 0, 0, 0 };
+MotionAxis TurnAxis = { 0, 0, 0, 0, 0 };
 
 namespace {
 

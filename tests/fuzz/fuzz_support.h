@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-// The folder with the default data set, made once per process; its fc.ini as made.
+// The folder with the default data set, made once per process; its fc.ini without comments.
 const std::string& FuzzDataFolder();
 const std::string& DefaultIni();
 

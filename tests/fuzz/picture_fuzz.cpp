@@ -34,9 +34,10 @@ std::string IniWithSlots(int first, int last, bool sprites)
     return ini;
 }
 
+// Mostly small viewports, which draw fast; a set top bit reaches any side up to 2048.
 int32_t ViewportSide(uint32_t value)
 {
-    return 128 + int32_t(value % 1921);
+    return 128 + int32_t(value & 0x8000 ? (value & 0x7FFF) % 1921 : value & 0xFF);
 }
 
 } // namespace
@@ -55,11 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint32_t kind = in.Take(1) % 3;
     const uint8_t* file = data + ControlBytes;
     const size_t fileSize = size - ControlBytes;
+    static bool backdropReplaced = false;
     std::string ini = DefaultIni();
     if (kind == 1) {
         WriteDataFile("sc/backdrop.sc0", file, fileSize);
+        backdropReplaced = true;
     } else {
-        WriteDataFile("sc/backdrop.sc0", backdrop.data(), backdrop.size());
+        if (backdropReplaced)
+            WriteDataFile("sc/backdrop.sc0", backdrop.data(), backdrop.size());
+        backdropReplaced = false;
         WriteDataFile("sc/fuzzed.sc0", file, fileSize);
         // Every sprite slot, so that whichever object is in view shows the picture.
         ini = kind == 0 ? IniWithSlots(0, BitmapSlotCount - 1, true) : IniWithSlots(23, 23, false);

@@ -15,7 +15,7 @@ namespace {
 
 constexpr size_t LargestWrittenPixels = 1 << 16;
 
-void Discard(void*, void*, int) {}
+void Discard(void*, void*, int) { }
 
 } // namespace
 
