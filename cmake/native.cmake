@@ -70,3 +70,20 @@ foreach(arch ${QUARVEL_WINE_ARCHS})
     add_test(NAME e2e_${name}_wine${arch} COMMAND ${script} ${CMAKE_SOURCE_DIR}/dist ${arch})
   endforeach()
 endforeach()
+
+# A short seeded soak of the frame loop; quarvel-tool soak --frames 1000000 is the long one.
+add_test(NAME soak_short COMMAND sh -c "\"$0\" mkdata \"$1\" && \"$0\" soak --dir \"$1\" --frames 3000 --seed 7"
+  $<TARGET_FILE:quarvel-tool> ${CMAKE_BINARY_DIR}/soak-data)
+
+# The fuzz targets, for a clang build whose flags include -fsanitize=fuzzer-no-link
+# (scripts/fuzz makes one in build/fuzz, with exact-size blocks).
+option(QUARVEL_FUZZ "Build the fuzz targets" OFF)
+if(QUARVEL_FUZZ)
+  add_library(quarvel_fuzz_support STATIC ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_support.cpp)
+  target_link_libraries(quarvel_fuzz_support PUBLIC quarvel_tools)
+  foreach(name picture config keys sc0)
+    add_executable(${name}_fuzz ${CMAKE_SOURCE_DIR}/tests/fuzz/${name}_fuzz.cpp)
+    target_link_libraries(${name}_fuzz PRIVATE quarvel_fuzz_support)
+    target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
+  endforeach()
+endif()

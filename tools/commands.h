@@ -5,3 +5,4 @@ int MkdataCommand(int argc, char** argv);
 int Sc0Command(int argc, char** argv);
 int RenderCommand(int argc, char** argv);
 int BenchCommand(int argc, char** argv);
+int SoakCommand(int argc, char** argv);

@@ -23,17 +23,23 @@
 
 namespace {
 
+// The frame with FrameGuardBytes of a known pattern on either side.
 std::vector<uint8_t> Buffer;
 int32_t Pitch = 0;
 
+uint8_t GuardByte(size_t i)
+{
+    return uint8_t(i * 131 + 7);
+}
+
 void ClearBufferBands()
 {
-    ClearBandsInBuffer(Buffer.data(), Pitch, Backdrop);
+    ClearBandsInBuffer(FrameBuffer(), Pitch, Backdrop);
 }
 
 int AcquireBuffer(FrameTarget* target)
 {
-    target->pixels = Buffer.data();
+    target->pixels = FrameBuffer();
     target->pitch = Pitch;
     return 0;
 }
@@ -208,12 +214,52 @@ void StartView(int32_t width, int32_t height)
     Projection.ProjZs = height;
     SetProjectionBounds();
     Pitch = (width + 3) & ~3;
-    Buffer.assign(size_t(Pitch) * height, 0);
+    Buffer.assign(size_t(Pitch) * height + 2 * FrameGuardBytes, 0);
+    for (size_t i = 0; i < FrameGuardBytes; ++i)
+        Buffer[i] = Buffer[Buffer.size() - FrameGuardBytes + i] = GuardByte(i);
 }
 
 uint8_t* FrameBuffer()
 {
-    return Buffer.data();
+    return Buffer.data() + FrameGuardBytes;
+}
+
+size_t FrameBytes()
+{
+    return Buffer.size() - 2 * FrameGuardBytes;
+}
+
+bool FrameGuardsIntact()
+{
+    for (size_t i = 0; i < FrameGuardBytes; ++i)
+        if (Buffer[i] != GuardByte(i) || Buffer[Buffer.size() - FrameGuardBytes + i] != GuardByte(i))
+            return false;
+    return true;
+}
+
+std::string FrameInvariantFault(uint32_t allocCount, uint32_t releaseCount, bool viewer)
+{
+    const ViewPointRecord& v = ViewPoint;
+    if (viewer && (v.angle < 0 || v.angle > 1023))
+        return "angle " + std::to_string(v.angle) + " outside 0..1023";
+    if (viewer && (v.height < 0 || v.height > 1023))
+        return "height " + std::to_string(v.height) + " outside 0..1023";
+    const bool inside = v.x >= -8191 && v.x <= 8191 && v.y >= -8191 && v.y <= 8191;
+    if (viewer && (!inside || v.x != v.fixedX >> 12 || v.y != v.fixedY >> 12))
+        return "position " + std::to_string(v.x) + "," + std::to_string(v.y) + " (fixed "
+            + std::to_string(v.fixedX) + "," + std::to_string(v.fixedY)
+            + ") outside the world or its fixed point";
+    int targets = 0;
+    for (const SceneObject& o : SceneObjectTable)
+        targets += o.bitmap >= FirstTargetBitmap;
+    if (targets != 1)
+        return std::to_string(targets) + " target records";
+    if (AllocCount != allocCount || ReleaseCount != releaseCount)
+        return "allocation counts moved to " + std::to_string(AllocCount) + "/"
+            + std::to_string(ReleaseCount);
+    if (!FrameGuardsIntact())
+        return "a write outside the frame buffer";
+    return "";
 }
 
 int32_t FramePitch()
@@ -226,7 +272,7 @@ std::vector<uint8_t> RawFrame()
     const int32_t w = Projection.ProjXs, h = Projection.ProjZs;
     std::vector<uint8_t> raw(size_t(w) * h);
     for (int32_t r = 0; r < h; ++r)
-        std::memcpy(raw.data() + size_t(r) * w, Buffer.data() + size_t(r) * Pitch, size_t(w));
+        std::memcpy(raw.data() + size_t(r) * w, FrameBuffer() + size_t(r) * Pitch, size_t(w));
     return raw;
 }
 

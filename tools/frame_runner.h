@@ -53,6 +53,18 @@ void StartView(int32_t width, int32_t height);
 extern const FramePresenter BufferPresenter;
 uint8_t* FrameBuffer();
 int32_t FramePitch();
+size_t FrameBytes(); // FramePitch() * ProjZs
+
+// The frame buffer has FrameGuardBytes of a known pattern just before FrameBuffer() and
+// just after its FrameBytes(); a renderer writing outside the frame changes them.
+constexpr size_t FrameGuardBytes = 4096;
+bool FrameGuardsIntact();
+
+// What holds after every frame, or "" when it does: with viewer set, angle and eye height
+// in 0..1023 and the position inside the world bounds and equal to its fixed point (a
+// viewer placed by fc.ini may start anywhere); always one target record, the allocation
+// counts as given and the guard bytes intact.
+std::string FrameInvariantFault(uint32_t allocCount, uint32_t releaseCount, bool viewer = true);
 
 // The last frame's palette indices, ProjXs x ProjZs bytes, top row first, without padding.
 std::vector<uint8_t> RawFrame();

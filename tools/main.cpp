@@ -13,11 +13,13 @@ struct Command {
 };
 
 const Command Commands[] = {
-    {"mkdata", MkdataCommand, "mkdata DIR"},
-    {"sc0", Sc0Command, "sc0 info|encode|decode ..."},
-    {"render", RenderCommand, "render --dir DIR [--frames N] [--keys FILE] [--viewport WxH] "
-                              "[--view X,Y,HEIGHT,ANGLE] [--out FILE.png] [--raw FILE] [--trace]"},
-    {"bench", BenchCommand, "bench [--dir DIR] [--viewport WxH] [--frames N]"},
+    { "mkdata", MkdataCommand, "mkdata DIR" },
+    { "sc0", Sc0Command, "sc0 info|encode|decode ..." },
+    { "render", RenderCommand,
+        "render --dir DIR [--frames N] [--keys FILE] [--viewport WxH] "
+        "[--view X,Y,HEIGHT,ANGLE] [--out FILE.png] [--raw FILE] [--trace]" },
+    { "bench", BenchCommand, "bench [--dir DIR] [--viewport WxH] [--frames N]" },
+    { "soak", SoakCommand, "soak --dir DIR [--frames N] [--seed S]" },
 };
 
 int Usage()

@@ -127,7 +127,7 @@ int RenderCommand(int argc, char** argv)
     if (!OpenDataFolder(dir, &error))
         return Failure(error);
     if (haveView)
-        PlaceViewer(view[0], view[1], view[2], view[3]);
+        PlaceViewer(view[0], view[1], view[2], view[3] & 1023); // as fc.ini's angle is read
     if (width == 0) {
         width = ScrUseXs;
         height = ScrUseZs;

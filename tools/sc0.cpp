@@ -18,8 +18,6 @@
 namespace {
 
 const char DefaultPalette[] = "sc/nosystem.pal";
-// stb_image_write keeps sizes in int.
-constexpr uint64_t LargestPngBytes = 0x7FFFFFFF;
 
 int Usage()
 {
@@ -139,35 +137,6 @@ bool ChoosePalette(const char* path, RgbPalette* palette)
     return true;
 }
 
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16;
-}
-
-// The kind a loaded picture most likely is: a sound sprite whose size is not exactly a
-// plain image's, then a 256 x 256 floor, then a plain image, then anything floor-sized.
-bool GuessKind(const Bitmap& b, PictureKind* kind)
-{
-    const uint64_t area = uint64_t(b.width) * b.height;
-    const bool plain = area > 0 && PictureIsSound(b, PictureKind::Plain);
-    if (PictureIsSound(b, PictureKind::Sprite) && !(plain && b.size == area))
-        *kind = PictureKind::Sprite;
-    else if (b.width == 256 && b.height == 256 && PictureIsSound(b, PictureKind::Floor))
-        *kind = PictureKind::Floor;
-    else if (plain)
-        *kind = PictureKind::Plain;
-    else if (PictureIsSound(b, PictureKind::Floor))
-        *kind = PictureKind::Floor;
-    else
-        return false;
-    return true;
-}
-
 int Info(const Options& options)
 {
     if (options.positional.size() != 1 || options.palette || options.kind)
@@ -216,11 +185,6 @@ int Info(const Options& options)
     return 0;
 }
 
-bool WritePng(const char* path, int width, int height, int channels, const std::vector<uint8_t>& pixels)
-{
-    return stbi_write_png(path, width, height, channels, pixels.data(), width * channels) != 0;
-}
-
 int DecodeLoaded(const Bitmap& b, const Options& options)
 {
     const char* in = options.positional[0];
@@ -235,52 +199,19 @@ int DecodeLoaded(const Bitmap& b, const Options& options)
             return Fail("%s is none of plain, floor or sprite; give --kind to see why", in);
         std::printf("kind: %s (guessed)\n", KindName(kind));
     }
-    if (!PictureIsSound(b, kind))
-        return Fail("%s does not hold a whole %s picture (%ux%u, %u payload bytes)", in, KindName(kind),
-            b.width, b.height, b.size);
-    const int width = kind == PictureKind::Floor ? 256 : b.width;
-    const int height = kind == PictureKind::Floor ? 256 : b.height;
-    const int channels = kind == PictureKind::Sprite ? 4 : 3;
-    if (width == 0 || height == 0)
-        return Fail("%s has no pixels to show (%dx%d)", in, width, height);
-    if (uint64_t(width) * height * channels > LargestPngBytes)
-        return Fail("%s is too large for a PNG (%dx%d)", in, width, height);
+    const std::string problem = DecodeProblem(b, kind);
+    if (!problem.empty())
+        return Fail("%s %s", in, problem.c_str());
 
     RgbPalette palette;
     if (!ChoosePalette(options.palette, &palette))
         return 1;
-
-    std::vector<uint8_t> image(size_t(width) * height * channels, 0);
-    auto put = [&](size_t pixel, uint8_t index) {
-        const RgbColour& c = palette.entries[index];
-        uint8_t* p = &image[pixel * channels];
-        p[0] = c.r;
-        p[1] = c.g;
-        p[2] = c.b;
-        if (channels == 4)
-            p[3] = 255;
-    };
-    if (kind == PictureKind::Sprite) {
-        // PictureIsSound has walked these lists already: every read below is inside.
-        for (uint32_t row = 0; row < b.height; ++row) {
-            uint32_t at = Get32(b.pixels + row * 4);
-            for (;;) {
-                const uint16_t first = Get16(b.pixels + at);
-                const uint16_t last = Get16(b.pixels + at + 2);
-                if (last < first)
-                    break;
-                for (uint32_t c = first; c <= last; ++c)
-                    put(size_t(row) * width + c, b.pixels[at + 4 + (c - first)]);
-                at += 4 + uint32_t(last - first) + 1;
-            }
-        }
-    } else {
-        for (size_t i = 0; i < size_t(width) * height; ++i)
-            put(i, b.pixels[i]);
-    }
-    if (!WritePng(out, width, height, channels, image))
+    const DecodedPicture picture = DecodeSc0(b, kind, palette);
+    if (!stbi_write_png(out, picture.width, picture.height, picture.channels, picture.pixels.data(),
+            picture.width * picture.channels))
         return Fail("cannot write %s", out);
-    std::printf("wrote %s: %dx%d %s\n", out, width, height, channels == 4 ? "RGBA" : "RGB");
+    std::printf(
+        "wrote %s: %dx%d %s\n", out, picture.width, picture.height, picture.channels == 4 ? "RGBA" : "RGB");
     return 0;
 }
 
@@ -316,17 +247,23 @@ int Encode(const Options& options)
         return Fail("cannot read palette %s", options.palette);
     const RgbPalette palette = MakeProgramPalette(file);
 
+    // The size first, from the header alone: a picture this tool could not decode again is
+    // refused before it is read.
     int width = 0, height = 0, channels = 0;
+    if (!stbi_info(in, &width, &height, &channels))
+        return Fail("cannot read %s as a picture: %s", in, stbi_failure_reason());
+    if (width > 0xFFFF || height > 0xFFFF)
+        return Fail("%s is %dx%d; a picture has at most 65535 columns and rows", in, width, height);
+    if (kind == PictureKind::Floor && (width != 256 || height != 256))
+        return Fail("%s is %dx%d; a floor texture is 256x256", in, width, height);
+    if (!FitsPng(width, height, kind == PictureKind::Sprite ? 4 : 3))
+        return Fail("%s is %dx%d, larger than a PNG this tool writes (at most %llu MiB of rows)", in, width,
+            height, (unsigned long long)(LargestPngRowBytes >> 20));
     stbi_uc* rgba = stbi_load(in, &width, &height, &channels, 4);
     if (!rgba)
         return Fail("cannot read %s as a picture: %s", in, stbi_failure_reason());
     std::vector<uint8_t> pixels(rgba, rgba + size_t(width) * height * 4);
     stbi_image_free(rgba);
-
-    if (width > 0xFFFF || height > 0xFFFF)
-        return Fail("%s is %dx%d; a picture has at most 65535 columns and rows", in, width, height);
-    if (kind == PictureKind::Floor && (width != 256 || height != 256))
-        return Fail("%s is %dx%d; a floor texture is 256x256", in, width, height);
 
     const size_t count = size_t(width) * height;
     std::vector<uint8_t> indices(count);

@@ -17,13 +17,33 @@ void Put32(std::vector<uint8_t>* out, uint32_t value)
     Put16(out, value >> 16);
 }
 
+const char* KindText(PictureKind kind)
+{
+    return kind == PictureKind::Floor ? "floor" : kind == PictureKind::Sprite ? "sprite" : "plain";
+}
+
+int Channels(PictureKind kind)
+{
+    return kind == PictureKind::Sprite ? 4 : 3;
+}
+
 } // namespace
+
+uint16_t Get16(const uint8_t* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16;
+}
 
 std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<uint8_t>& payload)
 {
     std::vector<uint8_t> file;
     file.reserve(32 + payload.size());
-    for (char c : {'S', 'C', '0', '\0'})
+    for (char c : { 'S', 'C', '0', '\0' })
         file.push_back(uint8_t(c));
     Put16(&file, width);
     Put16(&file, height);
@@ -35,8 +55,8 @@ std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<
     return file;
 }
 
-std::vector<uint8_t> EncodeSpriteRuns(uint16_t width, uint16_t height, const std::vector<uint8_t>& indices,
-                                      const std::vector<uint8_t>& opaque)
+std::vector<uint8_t> EncodeSpriteRuns(
+    uint16_t width, uint16_t height, const std::vector<uint8_t>& indices, const std::vector<uint8_t>& opaque)
 {
     std::vector<uint8_t> out(size_t(height) * 4, 0);
     for (uint32_t row = 0; row < height; ++row) {
@@ -87,4 +107,81 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes)
     const bool ok = !std::ferror(f);
     std::fclose(f);
     return ok;
+}
+
+bool FitsPng(uint64_t width, uint64_t height, int channels)
+{
+    return (width * uint64_t(channels) + 1) * height <= LargestPngRowBytes;
+}
+
+// A sound sprite whose size is not exactly a plain image's, then a 256 x 256 floor, then a
+// plain image, then anything floor-sized.
+bool GuessKind(const Bitmap& b, PictureKind* kind)
+{
+    const uint64_t area = uint64_t(b.width) * b.height;
+    const bool plain = area > 0 && PictureIsSound(b, PictureKind::Plain);
+    if (PictureIsSound(b, PictureKind::Sprite) && !(plain && b.size == area))
+        *kind = PictureKind::Sprite;
+    else if (b.width == 256 && b.height == 256 && PictureIsSound(b, PictureKind::Floor))
+        *kind = PictureKind::Floor;
+    else if (plain)
+        *kind = PictureKind::Plain;
+    else if (PictureIsSound(b, PictureKind::Floor))
+        *kind = PictureKind::Floor;
+    else
+        return false;
+    return true;
+}
+
+std::string DecodeProblem(const Bitmap& b, PictureKind kind)
+{
+    const std::string size = std::to_string(b.width) + "x" + std::to_string(b.height);
+    if (!PictureIsSound(b, kind))
+        return std::string("does not hold a whole ") + KindText(kind) + " picture (" + size + ", "
+            + std::to_string(b.size) + " payload bytes)";
+    if (kind == PictureKind::Floor)
+        return "";
+    if (b.width == 0 || b.height == 0)
+        return "has no pixels to show (" + size + ")";
+    if (!FitsPng(b.width, b.height, Channels(kind)))
+        return "is " + size + ", larger than a PNG this tool writes (at most "
+            + std::to_string(LargestPngRowBytes >> 20) + " MiB of rows)";
+    return "";
+}
+
+DecodedPicture DecodeSc0(const Bitmap& b, PictureKind kind, const RgbPalette& palette)
+{
+    DecodedPicture out;
+    out.width = kind == PictureKind::Floor ? 256 : b.width;
+    out.height = kind == PictureKind::Floor ? 256 : b.height;
+    out.channels = Channels(kind);
+    out.pixels.assign(size_t(out.width) * out.height * out.channels, 0);
+    auto put = [&](size_t pixel, uint8_t index) {
+        const RgbColour& c = palette.entries[index];
+        uint8_t* p = &out.pixels[pixel * out.channels];
+        p[0] = c.r;
+        p[1] = c.g;
+        p[2] = c.b;
+        if (out.channels == 4)
+            p[3] = 255;
+    };
+    if (kind != PictureKind::Sprite) {
+        for (size_t i = 0; i < size_t(out.width) * out.height; ++i)
+            put(i, b.pixels[i]);
+        return out;
+    }
+    // PictureIsSound has walked these lists already: every read below is inside.
+    for (uint32_t row = 0; row < b.height; ++row) {
+        uint32_t at = Get32(b.pixels + row * 4);
+        for (;;) {
+            const uint16_t first = Get16(b.pixels + at);
+            const uint16_t last = Get16(b.pixels + at + 2);
+            if (last < first)
+                break;
+            for (uint32_t c = first; c <= last; ++c)
+                put(size_t(row) * out.width + c, b.pixels[at + 4 + (c - first)]);
+            at += 4 + uint32_t(last - first) + 1;
+        }
+    }
+    return out;
 }

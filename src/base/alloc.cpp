@@ -6,8 +6,28 @@
 uint32_t AllocCount = 0;
 uint32_t ReleaseCount = 0;
 
+namespace {
+
+uint32_t FailingCall = 0;
+uint32_t CallsSinceFailureSet = 0;
+
+} // namespace
+
+void FailAllocationAt(uint32_t k)
+{
+    FailingCall = k;
+    CallsSinceFailureSet = 0;
+}
+
+uint32_t AllocationCalls()
+{
+    return CallsSinceFailureSet;
+}
+
 void* AllocBlock(uint32_t size)
 {
+    if (++CallsSinceFailureSet == FailingCall && FailingCall != 0)
+        return nullptr;
     void* block = SysPageAlloc(size);
     if (block)
         ++AllocCount;

@@ -1,4 +1,4 @@
-// The operating-system seam on POSIX: mmap pages, stdio files, an INI reader that behaves
+// The operating-system seam on POSIX: stdio files, an INI reader that behaves
 // as the Windows private-profile functions do, and message boxes on standard error.
 #include "base/sys.h"
 
@@ -8,14 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// mmap does not remember sizes; a small header before the caller's pages does.
-constexpr uint32_t PageHeader = 4096;
 
 std::string NativePath(const char* path)
 {
@@ -214,26 +210,6 @@ int32_t ParseIniNumber(const char* text)
 
 MessageBoxFunction SysMessageBox = PosixMessageBox;
 
-void* SysPageAlloc(uint32_t size)
-{
-    if (size == 0)
-        return nullptr;
-    const size_t total = size_t(size) + PageHeader;
-    void* base = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (base == MAP_FAILED)
-        return nullptr;
-    *static_cast<size_t*>(base) = total;
-    return static_cast<char*>(base) + PageHeader;
-}
-
-bool SysPageFree(void* pointer)
-{
-    if (!pointer)
-        return false;
-    char* base = static_cast<char*>(pointer) - PageHeader;
-    return munmap(base, *reinterpret_cast<size_t*>(base)) == 0;
-}
-
 SysFile SysOpenRead(const char* path)
 {
     FILE* f = std::fopen(NativePath(path).c_str(), "rb");
@@ -252,7 +228,8 @@ uint32_t SysFileSize(SysFile file)
     std::fseek(f, 0, SEEK_END);
     const long size = std::ftell(f);
     std::fseek(f, here, SEEK_SET);
-    return size < 0 ? 0 : static_cast<uint32_t>(size);
+    // Past 4 GiB the size saturates: a size that wrapped could refuse a payload that is there.
+    return size < 0 ? 0 : size > long(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(size);
 }
 
 void SysClose(SysFile file)

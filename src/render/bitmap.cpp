@@ -1,8 +1,6 @@
 // .sc0 pictures: the loader, the soundness checks the renderers rely on, and the asset set.
 #include "render/bitmap.h"
 
-#include <vector>
-
 #include "base/alloc.h"
 #include "base/settings.h"
 #include "base/sys.h"
@@ -47,46 +45,62 @@ uint32_t ReadFully(SysFile file, uint8_t* buffer, uint32_t count)
     return got;
 }
 
-// Walks every row's run list as the sprite renderer will: row offsets, run headers, pixel
-// bytes and terminators inside the payload, runs left to right without overlap and inside
-// the width. Rows may share run lists (or tails of them), so a list already proven sound is
-// not walked again: a crafted file cannot make the check quadratic.
+// Walks one row's run list from at until a terminator or a record proven sound by an
+// earlier row: headers, pixel bytes and terminators inside the payload, runs left to right
+// without overlap and inside the width.
+bool RowIsSound(const Bitmap& bitmap, uint64_t at, const uint8_t* provenSound)
+{
+    const uint64_t size = bitmap.size;
+    const uint8_t* data = bitmap.pixels;
+    int32_t previousLast = -1;
+    for (;;) {
+        if (at + 4 > size)
+            return false;
+        const uint16_t first = Get16(data + at);
+        const uint16_t last = Get16(data + at + 2);
+        const bool terminator = last < first;
+        if (!terminator && int32_t(first) <= previousLast)
+            return false;
+        if (terminator || (provenSound[at >> 3] >> (at & 7) & 1))
+            return true;
+        if (last >= bitmap.width)
+            return false;
+        at += 4 + uint64_t(last - first) + 1; // the next header check covers the pixels
+        previousLast = last;
+    }
+}
+
+// Walks every row as the sprite renderer will. Rows may share run lists (or tails of
+// them), so a record already proven sound is not walked again and a crafted file cannot
+// make the check quadratic. The marks, one bit per payload byte, come from the counted
+// allocator: without them the picture is refused.
 bool SpriteIsSound(const Bitmap& bitmap)
 {
     // Height 0 leaves the renderer no row to pick (it still reads row 0's offset); width 0
     // makes its last texel column -1. Neither can show anything, so neither is accepted.
     if (bitmap.width == 0 || bitmap.height == 0)
         return false;
-    const uint64_t size = bitmap.size;
-    const uint8_t* data = bitmap.pixels;
-    if (uint64_t(bitmap.height) * 4 > size)
+    if (uint64_t(bitmap.height) * 4 > bitmap.size)
         return false;
-    std::vector<bool> provenSound(size, false);
-    std::vector<uint32_t> walked;
-    for (uint32_t row = 0; row < bitmap.height; ++row) {
-        uint64_t at = Get32(data + row * 4);
-        int32_t previousLast = -1;
-        walked.clear();
-        for (;;) {
-            if (at + 4 > size)
-                return false;
-            const uint16_t first = Get16(data + at);
-            const uint16_t last = Get16(data + at + 2);
-            const bool terminator = last < first;
-            if (!terminator && int32_t(first) <= previousLast)
-                return false;
-            if (provenSound[at] || terminator)
+    uint8_t* provenSound = static_cast<uint8_t*>(AllocBlock(uint32_t((uint64_t(bitmap.size) + 7) >> 3)));
+    if (!provenSound)
+        return false;
+    bool sound = true;
+    for (uint32_t row = 0; row < bitmap.height && sound; ++row) {
+        const uint64_t start = Get32(bitmap.pixels + row * 4);
+        sound = RowIsSound(bitmap, start, provenSound);
+        // Mark the records this row walked, up to where it met the known ones.
+        for (uint64_t at = start; sound && !(provenSound[at >> 3] >> (at & 7) & 1);) {
+            const uint16_t first = Get16(bitmap.pixels + at);
+            const uint16_t last = Get16(bitmap.pixels + at + 2);
+            if (last < first)
                 break;
-            if (last >= bitmap.width)
-                return false;
-            walked.push_back(uint32_t(at));
-            at += 4 + uint64_t(last - first) + 1; // the next header check covers the pixels
-            previousLast = last;
+            provenSound[at >> 3] |= uint8_t(1 << (at & 7));
+            at += 4 + uint64_t(last - first) + 1;
         }
-        for (uint32_t start : walked)
-            provenSound[start] = true;
     }
-    return true;
+    FreeBlock(provenSound);
+    return sound;
 }
 
 // The slots the renderers draw, and what they draw them as; false for the others.
@@ -144,6 +158,13 @@ int32_t LoadBitmap(const char* path, Bitmap* bitmap)
     bitmap->size = Get32(header + 12);
     bitmap->field16 = int16_t(Get16(header + 16));
 
+    // A header may claim far more than the file holds; the read would fail anyway, so it
+    // fails before the block is taken (a hostile 2 GiB claim would cost seconds and memory).
+    const uint32_t fileSize = SysFileSize(file);
+    if (fileSize < Sc0HeaderSize || bitmap->size > fileSize - Sc0HeaderSize) {
+        SysClose(file);
+        return -3;
+    }
     uint8_t* block = static_cast<uint8_t*>(AllocBlock(bitmap->size));
     if (!block) {
         SysClose(file);

@@ -5,9 +5,9 @@
 #include "sound/sound.h"
 #include "world/objects.h"
 
-ViewPointRecord ViewPoint = {0, 0, 128, 0, 0, 0, 128, 0, 0, 0};
-MotionAxis ForwardAxis = {0, 0, 0, 0, 0};
-MotionAxis TurnAxis = {0, 0, 0, 0, 0};
+ViewPointRecord ViewPoint = { 0, 0, 128, 0, 0, 0, 128, 0, 0, 0 };
+MotionAxis ForwardAxis = { 0, 0, 0, 0, 0 };
+MotionAxis TurnAxis = { 0, 0, 0, 0, 0 };
 
 namespace {
 
@@ -31,6 +31,13 @@ void ReleaseAxis(MotionAxis* axis, int32_t key, int32_t decay)
     axis->released |= 1;
 }
 
+// fc.ini stores any height; the step wraps as 32-bit values do, so near the limits it is
+// still defined and still lands in 0..1023.
+int32_t StepHeight(int32_t step)
+{
+    return int32_t((uint32_t(ViewPoint.height) + uint32_t(step)) & 1023u);
+}
+
 } // namespace
 
 bool PressViewKey(int32_t virtualKey, bool ctrlHeld)
@@ -49,10 +56,10 @@ bool PressViewKey(int32_t virtualKey, bool ctrlHeld)
         DriveAxis(&ForwardAxis, -6, KeyDown, 30);
         return true;
     case KeyA:
-        ViewPoint.height = (ViewPoint.height + (ctrlHeld ? 1 : HeightStep)) & 1023;
+        ViewPoint.height = StepHeight(ctrlHeld ? 1 : HeightStep);
         return true;
     case KeyZ:
-        ViewPoint.height = (ViewPoint.height - (ctrlHeld ? 1 : HeightStep)) & 1023;
+        ViewPoint.height = StepHeight(ctrlHeld ? -1 : -HeightStep);
         return true;
     default:
         return false;
@@ -138,7 +145,7 @@ int MoveViewer()
             PlayEffect(3);
     }
     StepAxis(&TurnAxis);
-    ViewPoint.angle = (ViewPoint.angle + TurnAxis.velocity) & 1023;
+    ViewPoint.angle = int32_t((uint32_t(ViewPoint.angle) + uint32_t(TurnAxis.velocity)) & 1023u);
     return 0;
 }
 
