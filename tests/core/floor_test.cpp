@@ -14,15 +14,6 @@ namespace {
 constexpr int32_t Pad = 64;
 constexpr uint8_t GuardValue = 0xC3;
 
-// A texture whose texel at index i is i >> shift: its u (shift 0) or v (shift 8) coordinate.
-std::vector<uint8_t> Plane(int shift)
-{
-    std::vector<uint8_t> t(FloorTextureBytes);
-    for (uint32_t i = 0; i < FloorTextureBytes; ++i)
-        t[i] = uint8_t(i >> shift);
-    return t;
-}
-
 class Floor : public ::testing::Test {
 protected:
     void TearDown() override
@@ -64,8 +55,7 @@ protected:
             frame.begin() + (Projection.zmax - z1 + 1) * 320, [](uint8_t v) { return v != 0; }));
     }
 
-    std::vector<uint8_t> uTexture = Plane(0), vTexture = Plane(8),
-                         ones = std::vector<uint8_t>(FloorTextureBytes, 1);
+    std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1);
     Bitmap savedSlot = BitmapSlots[FloorTextureSlot];
     ViewPointRecord savedView = ViewPoint;
     ProjectionValues savedProjection = Projection;
@@ -118,67 +108,6 @@ TEST_F(Floor, RowsBeyondFarDepthAreSkipped)
         EXPECT_EQ(Drawn(frame, Projection.zmax, c.firstRow + 1), 0) << c.height << " " << c.ds;
         EXPECT_EQ(Drawn(frame, c.firstRow, Projection.zmin), 320 * (c.firstRow - Projection.zmin + 1))
             << c.height << " " << c.ds;
-    }
-}
-
-TEST_F(Floor, SpanShapes)
-{
-    constexpr int32_t Any = INT32_MIN;
-    // Square-on from y = -100 the far edge (depth 1123) is the whole flat top row; down the
-    // diagonal the far corner alone is the top row; a near-line vertex (near depth
-    // 16 * 127 / 1024 = 1) lands on the bottom row, not 2032 rows down.
-    const struct {
-        int32_t x, y, height, angle, rows, ds, topZ, topX0, topX1, bottomZ;
-    } cases[] = {
-        { 512, -100, 128, 0, 240, 160, -(128 * 160 / 1123), -512 * 160 / 1123, 511 * 160 / 1123, -120 },
-        { -500, -500, 128, 896, 240, 160, Any, 0, 0, -(128 * 160 / (1000 * 2896 / 4096)) }, // near corner 707
-        { 512, 512, 16, 37, 2048, 127, Any, Any, Any, -1024 },
-    };
-    for (const auto& c : cases) {
-        View(c.x, c.y, c.height, c.angle, c.rows, c.ds);
-        FloorSpan spans[MaxFloorSpans];
-        const int32_t n = BuildFloorSpans(spans);
-        ASSERT_GT(n, 2);
-        EXPECT_TRUE(c.topZ == Any || spans[0].z == c.topZ) << spans[0].z;
-        EXPECT_TRUE(c.topX0 == Any || (spans[0].x0 == c.topX0 && spans[0].x1 == c.topX1))
-            << spans[0].x0 << ".." << spans[0].x1;
-        EXPECT_EQ(spans[n - 1].z, c.bottomZ);
-        for (int32_t i = 1; i < n; ++i) {
-            ASSERT_EQ(spans[i].z, spans[0].z - i);
-            ASSERT_TRUE(Projection.xmin <= spans[i].x0 && spans[i].x0 <= spans[i].x1
-                && spans[i].x1 <= Projection.xmax);
-        }
-    }
-}
-
-// Eye 16, ProjDs 64, 64 rows below the horizon: depth 16 and a quarter unit a pixel.
-TEST_F(Floor, TexelsOfASpan)
-{
-    const struct {
-        int32_t viewerX, viewerY, angle, x0, x1, u0, v0, u8, v8;
-    } cases[] = {
-        { 300, 4, 0, 0, 8, 44, 20, 46, 20 }, // world (300, 20)
-        { -1, -16, 0, 0, 8, 255, 0, 1, 0 }, // world (-1, 0)
-        { 0, 4, 0, -2, 6, 255, 20, 1, 20 }, // world x -0.5 floors to texel 255
-        { 316, 20, 256, 0, 8, 44, 20, 44, 22 }, // toward -x: the row runs along +y
-        { 300, 36, 512, 0, 8, 44, 20, 42, 20 }, // toward -y: the row runs along -x
-        { 300 + 1024, -2048 - 16, 0, 0, 8, 44, 0, 46, 0 }, // both wrap modulo 256
-        { 300, 4, 0, 0, 0, 44, 20, -1, -1 }, // a single pixel
-    };
-    for (const auto& c : cases) {
-        View(c.viewerX, c.viewerY, 16, c.angle, 240, 64);
-        for (const std::vector<uint8_t>* texture : { &uTexture, &vTexture }) {
-            std::vector<uint8_t> row(320 + 2 * Pad, GuardValue);
-            DrawFloorSpan(row.data() + Pad, texture->data(), 64, c.x0, c.x1, c.viewerX, c.viewerY);
-            const int32_t first = Pad + c.x0 - Projection.xmin, last = Pad + c.x1 - Projection.xmin;
-            const bool u = texture == &uTexture;
-            EXPECT_EQ(row[first], u ? c.u0 : c.v0) << c.viewerX << "," << c.viewerY << " angle " << c.angle;
-            if (c.x1 > c.x0) {
-                EXPECT_EQ(row[first + 8], u ? c.u8 : c.v8) << c.viewerX << "," << c.viewerY;
-            }
-            for (int32_t k = 0; k < int32_t(row.size()); ++k)
-                ASSERT_EQ(row[k] == GuardValue, k < first || k > last) << "byte " << k;
-        }
     }
 }
 

@@ -35,19 +35,6 @@ protected:
     }
 };
 
-TEST_F(TargetTest, PulseRunsUpAndDownWithAPeriodOfThirtyTwo)
-{
-    PlaceViewer(5000, 5000, 128, 0);
-    for (int frame = 0; frame < 33; ++frame) {
-        UpdateTarget();
-        const int16_t size = int16_t(64 + 16 * (frame % 32 < 16 ? frame % 32 + 1 : 31 - frame % 32));
-        ASSERT_EQ(Target().width, size) << frame;
-        ASSERT_EQ(Target().height, size) << frame;
-        ASSERT_EQ(TargetState, uint32_t(frame + 1));
-    }
-    EXPECT_EQ(EffectLogCount, 0);
-}
-
 // The target rests at (0, 400); the first pulse is 80 wide (-40..39 by 360..439), the second 96.
 TEST_F(TargetTest, FiresOnlyInsideTheNewSize)
 {

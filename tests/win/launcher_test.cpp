@@ -1,4 +1,8 @@
 // The launcher: its tabs and pages, Go's limits and the start of the view, and the JumpToDX start.
+#include <algorithm>
+
+#include "win32/app/win32_frame.h"
+#include "win32/ui/win32_centre.h"
 #include "win32_ui_fixture.h"
 
 namespace {
@@ -135,6 +139,140 @@ TEST_F(LauncherTest, JumpToDXStartsTheFullScreenViewOrEndsTheProgram)
         EXPECT_EQ(DrainMessages(&code), presenter != 0);
         EXPECT_EQ(code, presenter ? 0u : 99u);
     }
+}
+
+// The program's own main: a quit while the view runs stops the view (and its music) first.
+TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
+{
+    for (SetupStep& step : ProgramSteps)
+        keep(step), step = { [] { return 0; }, [] { return 0; }, -9 };
+    keep(RenderFrameFunction), keep(SysMessageBox);
+    RenderFrameFunction = [] { return 0; };
+    for (const uint32_t flags : { 0u, RunFlagClosed }) {
+        RunFlags = flags;
+        Log.clear();
+        PostQuitMessage(0);
+        EXPECT_EQ(QuarvelMain(GetModuleHandleA(nullptr)), 0);
+        EXPECT_EQ(std::count(Log.begin(), Log.end(), "music close midifile"), flags ? 0 : 1);
+        EXPECT_NE(RunFlags & RunFlagClosed, 0u);
+        EXPECT_EQ(Launcher, nullptr);
+    }
+}
+
+// Keys reach the launcher through the dialog manager of the message loop: Tab moves on, Enter presses Go.
+HWND Focused = nullptr;
+TEST_F(LauncherTest, TheLoopHandsKeysToTheDialogManager)
+{
+    keep(RenderFrameFunction);
+    RenderFrameFunction = [] { // the first frame, once every message is handled
+        Focused = GetFocus();
+        PostQuitMessage(0);
+        return 0;
+    };
+    ASSERT_NE(OpenLauncher(), nullptr);
+    const HWND exit = GetDlgItem(launcher, 1008);
+    SetFocus(GetDlgItem(launcher, 1012));
+    RunFlags = 0;
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    RunMessageLoop();
+    EXPECT_EQ(Focused, exit);
+
+    ASSERT_NE(OpenLauncher(), nullptr);
+    SetFocus(Tab());
+    RunFlags = RunFlagClosed;
+    Log.clear();
+    PostMessageA(Tab(), WM_KEYDOWN, VK_RETURN, 1);
+    PostQuitMessage(0);
+    RunMessageLoop();
+    launcher = nullptr; // the quit destroyed it
+    EXPECT_EQ(Log, Started("full screen 320x240"));
+}
+
+// The window presenter over a palette whose colour 1 is red: a section of the viewport's size.
+class WindowView : public LauncherTest {
+protected:
+    void SetUp() override
+    {
+        LauncherTest::SetUp();
+        keep(ProgramPaletteHandle);
+        ProgramPalette.version = 0x300, ProgramPalette.count = 256;
+        for (PALETTEENTRY& e : ProgramPalette.entries)
+            e = {};
+        ProgramPalette.entries[1].peRed = 255;
+        ProgramPaletteHandle = CreatePalette(reinterpret_cast<LOGPALETTE*>(&ProgramPalette));
+        ASSERT_EQ(InitMemoryDC(), 0);
+        ASSERT_EQ(InitWindowView(), 0);
+    }
+    void TearDown() override
+    {
+        CloseWindowView();
+        FreeMemoryDC();
+        DeleteObject(ProgramPaletteHandle);
+        LauncherTest::TearDown();
+    }
+};
+
+TEST_F(WindowView, TheSectionsFirstRowIsTheTopRow)
+{
+    const FrameTarget target = WindowFrameTarget();
+    ASSERT_NE(target.pixels, nullptr);
+    std::fill_n(target.pixels, 320, uint8_t(1));
+    GdiFlush();
+    EXPECT_EQ(GetPixel(MemoryDC, 5, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(MemoryDC, 5, 239), RGB(0, 0, 0));
+}
+
+// Stopping the view releases the presenter WinGStyle names and leaves the other alone.
+TEST_F(WindowView, StoppingReleasesThePresenterWinGStyleNames)
+{
+    for (const int32_t style : { 1, 0 }) {
+        Activate();
+        Log.clear();
+        WinGStyle = style;
+        StopView();
+        EXPECT_EQ(WindowFrameTarget().pixels == nullptr, style != 0) << style;
+        EXPECT_EQ(FullScreenStatus, style ? 0 : -1) << style;
+        EXPECT_EQ(std::count(Log.begin(), Log.end(), "dd.RestoreDisplayMode"), style ? 0 : 1) << style;
+        ASSERT_EQ(InitWindowView(), 0);
+    }
+    FullScreenStatus = -1;
+}
+
+// Centred over a window one pixel past each side of the desktop, the window is moved back onto it.
+TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
+{
+    RECT desk;
+    GetWindowRect(GetDesktopWindow(), &desk);
+    const struct {
+        LONG x, y, left, top; // the other window's place; where ours ends up
+    } cases[] = {
+        { 100, 50, 100, 50 },
+        { desk.left - 1, 50, desk.left, 50 },
+        { desk.right - 199, 50, desk.right - 200, 50 },
+        { 100, desk.top - 1, 100, desk.top },
+        { 100, desk.bottom - 99, 100, desk.bottom - 100 },
+    };
+    auto popup = [] {
+        return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    };
+    HWND own = popup(), other = popup();
+    for (const auto& c : cases) {
+        SetWindowPos(other, nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        CentreWindow(own, other);
+        RECT r;
+        GetWindowRect(own, &r);
+        EXPECT_EQ(r.left, c.left) << c.x << "," << c.y;
+        EXPECT_EQ(r.top, c.top) << c.x << "," << c.y;
+    }
+    DestroyWindow(own);
+    DestroyWindow(other);
+}
+
+// Entries exist from 0 up to the catalogue's last; its end and below 0 there is none.
+TEST_F(LauncherTest, CatalogueEntriesEndWithTheCatalogue)
+{
+    for (int32_t i = -1; i <= ModeCount; ++i)
+        EXPECT_EQ(CatalogueEntry(i), i >= 0 && i < ModeCount ? &ModeCatalogue[i] : nullptr) << i;
 }
 
 } // namespace

@@ -212,52 +212,34 @@ TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
     EXPECT_EQ(Reactivations, 1);
 }
 
-TEST_F(ViewWindowTest, CloseStopsFramesHidesTheWindowAndShowsTheLauncher)
+// The close, and the stop alone at the program's end: the view hidden, not destroyed, its music closed.
+TEST_F(ViewWindowTest, ClosingHidesTheViewThenShowsTheLauncherOrQuits)
 {
-    HWND launcher = StandInLauncher();
-    JumpToDX = 0;
-    RunFlags = 0;
-    ShowWindow(ViewWindow, SW_SHOW);
-    EXPECT_EQ(SendMessageA(ViewWindow, WM_CLOSE, 0, 0), 0);
-    EXPECT_NE(RunFlags & RunFlagClosed, 0u);
-    EXPECT_FALSE(IsWindowVisible(ViewWindow));
-    EXPECT_TRUE(IsWindowVisible(launcher));
-    EXPECT_TRUE(IsWindow(ViewWindow)); // hidden, not destroyed
-    MSG m;
-    EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    Launcher = nullptr;
-    DestroyWindow(launcher);
-}
-
-TEST_F(ViewWindowTest, StoppingTheViewNeitherShowsTheLauncherNorQuits)
-{
-    // The program's end while the view runs: the view's own half of the close steps only.
-    HWND launcher = StandInLauncher();
-    JumpToDX = 1;
-    RunFlags = 0;
-    ShowWindow(ViewWindow, SW_SHOW);
-    StopView();
-    EXPECT_NE(RunFlags & RunFlagClosed, 0u);
-    EXPECT_FALSE(IsWindowVisible(ViewWindow));
-    EXPECT_FALSE(IsWindowVisible(launcher));
-    EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
-    MSG m;
-    EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    Launcher = nullptr;
-    DestroyWindow(launcher);
-}
-
-TEST_F(ViewWindowTest, CloseWithJumpToDXEndsTheProgram)
-{
-    JumpToDX = 1;
-    RunFlags = 0;
-    ShowWindow(ViewWindow, SW_SHOW);
-    SendMessageA(ViewWindow, WM_CLOSE, 0, 0);
-    EXPECT_NE(RunFlags & RunFlagClosed, 0u);
-    EXPECT_FALSE(IsWindowVisible(ViewWindow));
-    MSG m;
-    ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(m.wParam, 0u);
+    const struct {
+        int32_t jump;
+        bool close, launcherShown, quits;
+    } cases[] = { { 0, true, true, false }, { 1, true, false, true }, { 1, false, false, false } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        HWND launcher = StandInLauncher();
+        JumpToDX = c.jump;
+        RunFlags = 0;
+        Music.clear();
+        ShowWindow(ViewWindow, SW_SHOW);
+        if (c.close)
+            EXPECT_EQ(SendMessageA(ViewWindow, WM_CLOSE, 0, 0), 0);
+        else
+            StopView();
+        EXPECT_NE(RunFlags & RunFlagClosed, 0u);
+        EXPECT_FALSE(IsWindowVisible(ViewWindow));
+        EXPECT_TRUE(IsWindow(ViewWindow));
+        EXPECT_EQ(IsWindowVisible(launcher) != 0, c.launcherShown);
+        EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
+        MSG m;
+        EXPECT_EQ(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && m.wParam == 0, c.quits);
+        Launcher = nullptr;
+        DestroyWindow(launcher);
+    }
 }
 
 TEST_F(ViewWindowTest, EscapeStopsSoundAndMusicThenPostsTheClose)
