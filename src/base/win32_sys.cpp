@@ -48,8 +48,11 @@ uint32_t SysRead(SysFile file, void* buffer, uint32_t count)
 
 uint32_t SysFileSize(SysFile file)
 {
-    const DWORD size = GetFileSize(reinterpret_cast<HANDLE>(file), nullptr);
-    return size == INVALID_FILE_SIZE ? 0 : size;
+    // Past 4 GiB the size saturates, as the POSIX side does: a wrapped size would be wrong.
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(reinterpret_cast<HANDLE>(file), &size) || size.QuadPart < 0)
+        return 0;
+    return size.QuadPart > LONGLONG(UINT32_MAX) ? UINT32_MAX : uint32_t(size.QuadPart);
 }
 
 void SysClose(SysFile file)
