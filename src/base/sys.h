@@ -1,5 +1,6 @@
 // What the portable core needs of the operating system: pages, files, INI keys, the
-// executable's path and message boxes. win32_sys.cpp and posix_sys.cpp implement it.
+// executable's path and message boxes. win32_sys.cpp implements it; on POSIX, posix_sys.cpp
+// with posix_pages.cpp (or, in the fuzz build, posix_exact_pages.cpp).
 #pragma once
 
 #include <cstdint>
