@@ -1,5 +1,6 @@
-// The shell against what users and drivers can do to it: a jump start outside the view's
-// limits, a close that re-enters itself, a palette object that cannot be made.
+// The shell against what users and drivers can do to it: a jump start outside the view's limits, a
+// close that re-enters itself, a palette object that cannot be made, many views in a row, and an
+// allocation refused at every step of the real start-up.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -12,36 +13,38 @@ namespace {
 
 using namespace ui_test;
 
-HPALETTE WINAPI NoPalette(const LOGPALETTE*)
-{
-    return nullptr;
-}
-
-// fc.ini feeds the jump start directly; a viewport Go would refuse must not reach the presenter.
-TEST_F(LauncherTest, JumpToDXRefusesAScreenUsageOutsideTheLimitsAndEnds)
+// fc.ini feeds the jump start directly: a viewport Go would refuse never reaches the presenter and
+// ends the program; otherwise the full-screen view starts at once (the launcher never filled or
+// shown), and a presenter that fails ends the program too.
+TEST_F(LauncherTest, JumpToDXStartsTheFullScreenViewWithinTheLimitsOrEnds)
 {
     const struct {
         int32_t xs, zs;
+        int presenter;
         bool refused;
-    } cases[] = { { -10, 240, true }, { 127, 240, true }, { 2049, 240, true }, { 320, 127, true },
-        { 320, 2049, true }, { 128, 2048, false } };
+    } cases[] = { { -10, 240, 0, true }, { 127, 240, 0, true }, { 2049, 240, 0, true }, { 320, 127, 0, true },
+        { 320, 2049, 0, true }, { 128, 2048, 0, false }, { 400, 300, 0, false }, { 400, 300, -2, false } };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.xs) + "x" + std::to_string(c.zs));
-        JumpToDX = 1, ScrUseXs = c.xs, ScrUseZs = c.zs;
+        SCOPED_TRACE(testing::Message() << c.xs << "x" << c.zs << " " << c.presenter);
+        JumpToDX = 1, WinGStyle = 1, ScrUseXs = c.xs, ScrUseZs = c.zs, PresenterResult = c.presenter;
         Log.clear(), Boxes.clear();
         ASSERT_NE(OpenLauncher(), nullptr);
-        EXPECT_EQ(Boxes.size(), c.refused ? 1u : 0u);
-        if (c.refused) {
-            EXPECT_EQ(
-                Boxes[0], "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now");
-        }
-        EXPECT_EQ(Log.empty(), c.refused); // the presenter is never asked
-        EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, !c.refused);
+        const std::string presenter = "full screen " + std::to_string(c.xs) + "x" + std::to_string(c.zs);
+        EXPECT_EQ(Boxes, c.refused ? Calls { Limitation } : Calls {});
+        EXPECT_EQ(Log, c.refused ? Calls {} : c.presenter ? Calls { presenter } : Started(presenter));
+        EXPECT_EQ(WinGStyle, 0);
+        EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, !c.refused && !c.presenter);
         EXPECT_FALSE(IsWindowVisible(launcher));
+        EXPECT_EQ(SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0), 0);
         WPARAM code = 99;
-        EXPECT_EQ(DrainMessages(&code), c.refused); // the quit message, with 0
-        EXPECT_EQ(code, c.refused ? 0u : 99u);
+        EXPECT_EQ(DrainMessages(&code), c.refused || c.presenter); // the quit message, with 0
+        EXPECT_EQ(code, c.refused || c.presenter ? 0u : 99u);
     }
+}
+
+HPALETTE WINAPI NoPalette(const LOGPALETTE*)
+{
+    return nullptr;
 }
 
 // A message box pumps messages, and another close may be dispatched while it is up.
@@ -80,19 +83,15 @@ TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
     RemoveDirectoryA("sc");
 }
 
-} // namespace
-
 // A hundred views in a row: every surface and palette the presenter made is released again.
 TEST_F(DisplayTest, HundredFullScreenViewsReleaseEverythingTheyCreate)
 {
-    Log.clear();
     for (int i = 0; i < 100; ++i) {
         ASSERT_EQ(InitFullScreen(), 0) << i;
         CloseFullScreen();
     }
     const auto count = [](const std::string& call) {
-        return std::count_if(
-            Log.begin(), Log.end(), [&](const std::string& line) { return line.rfind(call, 0) == 0; });
+        return std::count_if(Log.begin(), Log.end(), [&](const std::string& line) { return line.rfind(call, 0) == 0; });
     };
     EXPECT_EQ(count("dd.CreateSurface"), 100);
     EXPECT_EQ(count("primary.Release"), 100);
@@ -111,10 +110,10 @@ int LoadedPictures()
     return loaded;
 }
 
-// The real start-up over the data set that QUARVEL_DATA names, with each of its allocations
-// refused in turn: the mode catalogue's ends the program with -2, the configuration path's
-// with -3, a picture's (or its check's) leaves that one slot empty; every block comes back. (The sound bank
-// here is the recording double; its own test refuses its allocations.)
+// The real start-up over the data set that QUARVEL_DATA names, with each of its allocations refused in
+// turn: the mode catalogue's ends the program with -2, the configuration path's with -3, a picture's
+// (or its check's) leaves that one slot empty; every block comes back. (The sound bank here is the
+// recording double; its own test refuses its allocations.)
 TEST(StartUpWithoutMemory, EachRefusedAllocationGivesItsCodeOrOneEmptySlotAndBalances)
 {
     const char* data = std::getenv("QUARVEL_DATA");
@@ -134,8 +133,7 @@ TEST(StartUpWithoutMemory, EachRefusedAllocationGivesItsCodeOrOneEmptySlotAndBal
     const uint32_t calls = AllocationCalls();
     const int pictures = LoadedPictures();
     FreeProgram();
-    // The catalogue, the path, then each picture (and each sprite's soundness check).
-    ASSERT_GE(calls, 2u + uint32_t(pictures));
+    ASSERT_GE(calls, 2u + uint32_t(pictures)); // the catalogue, the path, then each picture
     for (uint32_t k = 1; k <= calls; ++k) {
         SCOPED_TRACE("allocation " + std::to_string(k) + " of " + std::to_string(calls));
         const uint32_t outstanding = AllocCount - ReleaseCount;
@@ -153,3 +151,5 @@ TEST(StartUpWithoutMemory, EachRefusedAllocationGivesItsCodeOrOneEmptySlotAndBal
     SysOverrideModulePath(nullptr);
     SetCurrentDirectoryA(previous);
 }
+
+} // namespace

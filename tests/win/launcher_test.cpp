@@ -1,6 +1,9 @@
-// The launcher: its tabs and pages, Go's limits and the start of the view, and the JumpToDX start.
+// The launcher: its tabs and pages, Go's limits and the start of the view, the Display page, the
+// video-modes dialog, the main loop's keys and quit, the window presenter and the centring.
 #include <algorithm>
+#include <utility>
 
+#include "base/alloc.h"
 #include "win32/app/win32_frame.h"
 #include "win32/ui/win32_centre.h"
 #include "win32_ui_fixture.h"
@@ -9,7 +12,17 @@ namespace {
 
 using namespace ui_test;
 
-const Calls TabTexts = { "Display", "Sound", "Keyboard", "Mouse", "Network", "Misc" };
+Calls TabNames(HWND tab)
+{
+    Calls names;
+    for (int i = 0; i < int(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0)); ++i) {
+        char name[64] = {};
+        TCITEMA item = { TCIF_TEXT, 0, 0, name, sizeof name, 0, 0 };
+        SendMessageA(tab, TCM_GETITEMA, WPARAM(i), LPARAM(&item));
+        names.push_back(name);
+    }
+    return names;
+}
 
 // Each entry's apply callback logs its own entry and whether it was handed the page shown.
 template <int Entry> int LogApply(HWND page)
@@ -17,60 +30,43 @@ template <int Entry> int LogApply(HWND page)
     Log.push_back("apply " + std::to_string(Entry) + (page == CurrentPage ? "" : " another page"));
     return 0;
 }
-void LogEveryApply()
+
+// Tab positions and table entries part ways when a page fails to load, yet each tab shows and
+// applies its own page.
+TEST_F(LauncherTest, EachTabShowsAndAppliesItsOwnPageAndAPageThatFailsLosesOnlyItsTab)
 {
     int (*const appliers[TabPageCount])(HWND)
         = { LogApply<0>, LogApply<1>, LogApply<2>, LogApply<3>, LogApply<4>, LogApply<5> };
-    for (int i = 0; i < TabPageCount; ++i)
-        TabPages[i].apply = appliers[i];
-}
-
-TEST_F(LauncherTest, ShowsSixTabsAndEachSwitchReplacesThePage)
-{
-    LogEveryApply();
-    ASSERT_NE(OpenLauncher(), nullptr);
-    EXPECT_TRUE(IsWindowVisible(launcher));
-    EXPECT_EQ(Text(launcher), "Quarvel");
-    EXPECT_EQ(TabNames(Tab()), TabTexts);
-    HWND display = CurrentPage;
-    ASSERT_NE(Control(1004), nullptr);
-
-    Log.clear();
-    ChooseTab(3);
-    EXPECT_FALSE(IsWindow(display));
-    EXPECT_EQ(Log, Calls { "apply 0" }); // the page applied itself as it went
-    EXPECT_EQ(GetParent(CurrentPage), Tab());
-    EXPECT_EQ(Text(GetWindow(CurrentPage, GW_CHILD)), "Not Implemented");
-    HWND mouse = CurrentPage;
-    ChooseTab(0);
-    EXPECT_FALSE(IsWindow(mouse));
-    EXPECT_EQ(SendMessageA(Control(1004), LB_GETCOUNT, 0, 0), ModeCount); // made afresh
-    EXPECT_TRUE(Boxes.empty());
-}
-
-// Tab positions and table entries part ways, yet each tab shows and applies its own page.
-TEST_F(LauncherTest, APageThatFailsToLoadLosesOnlyItsTab)
-{
-    for (int failing : { 0, 2, 5 }) {
+    for (int failing : { -1, 0, 2, 5 }) {
         SCOPED_TRACE(failing);
-        LogEveryApply();
-        TabPages[failing].templateId = 999;
+        for (int i = 0; i < TabPageCount; ++i)
+            TabPages[i].apply = appliers[i];
+        const int kept = failing < 0 ? 0 : std::exchange(TabPages[failing].templateId, 999);
         Boxes.clear();
         ASSERT_NE(OpenLauncher(), nullptr);
-        EXPECT_EQ(Boxes, Calls { "function failed: FindResource() in InitTabControl()" });
-        Calls names = TabTexts;
-        names.erase(names.begin() + failing);
+        EXPECT_EQ(Text(launcher), "Quarvel");
+        EXPECT_EQ(Boxes, failing < 0 ? Calls {} : Calls { "function failed: FindResource() in InitTabControl()" });
+        Calls names = { "Display", "Sound", "Keyboard", "Mouse", "Network", "Misc" };
+        if (failing >= 0)
+            names.erase(names.begin() + failing);
         EXPECT_EQ(TabNames(Tab()), names);
-        for (int position = 0; position < TabPageCount - 1; ++position) {
-            const int entry = position < failing ? position : position + 1;
+        for (int position = 0; position < int(names.size()); ++position) {
+            const int entry = failing < 0 || position < failing ? position : position + 1;
+            const HWND before = CurrentPage;
             ChooseTab(position);
+            EXPECT_FALSE(IsWindow(before)) << position;
+            EXPECT_EQ(GetParent(CurrentPage), Tab());
             EXPECT_EQ(Control(1004) != nullptr, entry == 0) << position;
+            if (entry) {
+                EXPECT_EQ(Text(GetWindow(CurrentPage, GW_CHILD)), "Not Implemented");
+            }
             Log.clear();
             ScrUseXs = 100; // refused: Go goes no further than the page
-            PressGo();
+            Press(launcher, 1009);
             EXPECT_EQ(Log, Calls { "apply " + std::to_string(entry) }) << position;
         }
-        TabPages[failing].templateId = failing == 0 ? 103 : 105;
+        if (failing >= 0)
+            TabPages[failing].templateId = kept;
     }
 }
 
@@ -82,15 +78,9 @@ TEST_F(LauncherTest, GoChecksDepthAndSizeThenStartsThePresenterOrComesBack)
         int presenter;
         Outcome outcome;
     } cases[] = {
-        { 1, 1, 128, 128, 0, Starts },
-        { 0, 1, 2048, 2048, 0, Starts },
-        { 1, 1, 127, 240, 0, Refused },
-        { 1, 1, 2049, 240, 0, Refused },
-        { 0, 1, 320, 127, 0, Refused },
-        { 0, 1, 320, 2049, 0, Refused },
-        { 0, 2, 320, 240, 0, Refused },
-        { 1, 2, 320, 240, 0, Starts },
-        { 0, 1, 320, 240, -3, Back },
+        { 1, 1, 128, 128, 0, Starts }, { 0, 1, 2048, 2048, 0, Starts }, { 1, 1, 127, 240, 0, Refused },
+        { 1, 1, 2049, 240, 0, Refused }, { 0, 1, 320, 127, 0, Refused }, { 0, 1, 320, 2049, 0, Refused },
+        { 0, 2, 320, 240, 0, Refused }, { 1, 2, 320, 240, 0, Starts }, { 0, 1, 320, 240, -3, Back },
         { 1, 1, 320, 240, -3, Back },
     };
     for (const auto& c : cases) {
@@ -101,17 +91,11 @@ TEST_F(LauncherTest, GoChecksDepthAndSizeThenStartsThePresenterOrComesBack)
         RunFlags = RunFlagClosed;
         WinGStyle = c.style, SelectedMode = c.mode, ScrUseXs = c.xs, ScrUseZs = c.zs;
         PresenterResult = c.presenter;
-        PressGo();
-        const std::string presenter = std::string(c.style ? "window " : "full screen ") + std::to_string(c.xs)
-            + "x" + std::to_string(c.zs);
-        const Calls log = c.outcome == Refused ? Calls {}
-            : c.outcome == Back                ? Calls { presenter }
-                                               : Started(presenter.c_str());
-        EXPECT_EQ(Log, log);
-        EXPECT_EQ(Boxes,
-            c.outcome == Refused
-                ? Calls { "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now" }
-                : Calls {});
+        Press(launcher, 1009);
+        const std::string presenter
+            = (c.style ? "window " : "full screen ") + std::to_string(c.xs) + "x" + std::to_string(c.zs);
+        EXPECT_EQ(Log, c.outcome == Refused ? Calls {} : c.outcome == Back ? Calls { presenter } : Started(presenter));
+        EXPECT_EQ(Boxes, c.outcome == Refused ? Calls { Limitation } : Calls {});
         EXPECT_EQ(IsWindowVisible(launcher) != 0, c.outcome != Starts);
         EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, c.outcome == Starts);
         EXPECT_EQ(RunFlags == 0, c.outcome == Starts); // frames run only once started
@@ -121,32 +105,11 @@ TEST_F(LauncherTest, GoChecksDepthAndSizeThenStartsThePresenterOrComesBack)
     }
 }
 
-// The view at once, always full screen, with the launcher never filled or shown; a failed start ends.
-TEST_F(LauncherTest, JumpToDXStartsTheFullScreenViewOrEndsTheProgram)
-{
-    for (const int presenter : { 0, -2 }) {
-        SCOPED_TRACE(presenter);
-        JumpToDX = 1, WinGStyle = 1, ScrUseXs = 400, ScrUseZs = 300;
-        PresenterResult = presenter;
-        Log.clear();
-        ASSERT_NE(OpenLauncher(), nullptr);
-        EXPECT_EQ(WinGStyle, 0);
-        EXPECT_FALSE(IsWindowVisible(launcher));
-        EXPECT_EQ(SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0), 0);
-        EXPECT_EQ(Log, presenter ? Calls { "full screen 400x300" } : Started("full screen 400x300"));
-        EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, presenter == 0);
-        WPARAM code = 99;
-        EXPECT_EQ(DrainMessages(&code), presenter != 0);
-        EXPECT_EQ(code, presenter ? 0u : 99u);
-    }
-}
-
 // The program's own main: a quit while the view runs stops the view (and its music) first.
 TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
 {
     for (SetupStep& step : ProgramSteps)
         keep(step), step = { [] { return 0; }, [] { return 0; }, -9 };
-    keep(RenderFrameFunction), keep(SysMessageBox);
     RenderFrameFunction = [] { return 0; };
     for (const uint32_t flags : { 0u, RunFlagClosed }) {
         RunFlags = flags;
@@ -163,7 +126,6 @@ TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
 HWND Focused = nullptr;
 TEST_F(LauncherTest, TheLoopHandsKeysToTheDialogManager)
 {
-    keep(RenderFrameFunction);
     RenderFrameFunction = [] { // the first frame, once every message is handled
         Focused = GetFocus();
         PostQuitMessage(0);
@@ -196,8 +158,7 @@ protected:
         LauncherTest::SetUp();
         keep(ProgramPaletteHandle);
         ProgramPalette.version = 0x300, ProgramPalette.count = 256;
-        for (PALETTEENTRY& e : ProgramPalette.entries)
-            e = {};
+        std::fill_n(ProgramPalette.entries, 256, PALETTEENTRY {});
         ProgramPalette.entries[1].peRed = 255;
         ProgramPaletteHandle = CreatePalette(reinterpret_cast<LOGPALETTE*>(&ProgramPalette));
         ASSERT_EQ(InitMemoryDC(), 0);
@@ -246,11 +207,8 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
     const struct {
         LONG x, y, left, top; // the other window's place; where ours ends up
     } cases[] = {
-        { 100, 50, 100, 50 },
-        { desk.left - 1, 50, desk.left, 50 },
-        { desk.right - 199, 50, desk.right - 200, 50 },
-        { 100, desk.top - 1, 100, desk.top },
-        { 100, desk.bottom - 99, 100, desk.bottom - 100 },
+        { 100, 50, 100, 50 }, { desk.left - 1, 50, desk.left, 50 }, { desk.right - 199, 50, desk.right - 200, 50 },
+        { 100, desk.top - 1, 100, desk.top }, { 100, desk.bottom - 99, 100, desk.bottom - 100 },
     };
     auto popup = [] {
         return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
@@ -268,11 +226,149 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
     DestroyWindow(other);
 }
 
-// Entries exist from 0 up to the catalogue's last; its end and below 0 there is none.
+// Entries exist from 0 up to the catalogue's last; at its end and below 0 there is none.
 TEST_F(LauncherTest, CatalogueEntriesEndWithTheCatalogue)
 {
     for (int32_t i = -1; i <= ModeCount; ++i)
         EXPECT_EQ(CatalogueEntry(i), i >= 0 && i < ModeCount ? &ModeCatalogue[i] : nullptr) << i;
+}
+
+// ---- The Display page ----------------------------------------------------------------------
+
+// The usage in the settings, on the trackbars and in their labels, of a mode of modeXs x modeZs.
+class DisplayPage : public LauncherTest {
+protected:
+    void ExpectUsage(int32_t xs, int32_t zs, int32_t modeXs, int32_t modeZs)
+    {
+        EXPECT_EQ(ScrUseXs, xs);
+        EXPECT_EQ(ScrUseZs, zs);
+        EXPECT_EQ(SendMessageA(Control(1017), TBM_GETPOS, 0, 0), xs);
+        EXPECT_EQ(SendMessageA(Control(1019), TBM_GETPOS, 0, 0), zs);
+        EXPECT_EQ(Text(Control(1020)), "width: " + std::to_string(xs) + "/" + std::to_string(modeXs));
+        EXPECT_EQ(Text(Control(1021)), "height: " + std::to_string(zs) + "/" + std::to_string(modeZs));
+    }
+};
+
+// Preselection: 8 bits only, the later of two matches; a new mode keeps the fraction (half up, width to 4s).
+TEST_F(DisplayPage, OpensOnTheStoredModeAndKeepsTheFractionAcrossModes)
+{
+    const std::vector<DDSURFACEDESC> twice
+        = { Mode(800, 600, 8), Mode(640, 480, 8), Mode(1024, 768, 8), Mode(640, 480, 8), Mode(320, 200, 8) };
+    const struct {
+        std::vector<DDSURFACEDESC> modes; // none: the fixture's five
+        int32_t style, modeXs, modeZs, xs, zs, line; // line: the one chosen after opening, if any
+        int selected;
+        int32_t newXs, newZs, newModeXs, newModeZs;
+    } cases[] = {
+        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 },
+        { {}, 0, 640, 480, 800, 700, -1, 1, 640, 480, 640, 480 }, // more than the mode: the whole mode
+        { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
+        { {}, 0, 0, 0, 320, 240, -1, 0, 320, 200, 320, 200 }, // a range ending at 0: the whole mode
+        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 },
+        { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
+        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 },
+        { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
+        { { Mode(800, 600, 8), Mode(640, 480, 16) }, 0, 640, 480, 320, 240, -1, 0, 400, 300, 800, 600 },
+    };
+    const std::vector<DDSURFACEDESC> five = catalogue;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        UseCatalogue(c.modes.empty() ? five : c.modes);
+        WinGStyle = c.style, LastModeXs = c.modeXs, LastModeZs = c.modeZs, ScrUseXs = c.xs, ScrUseZs = c.zs;
+        ASSERT_NE(OpenLauncher(), nullptr);
+        if (c.line >= 0)
+            ChooseLine(c.line);
+        EXPECT_EQ(SelectedMode, c.selected);
+        EXPECT_EQ(SendMessageA(Control(1004), LB_GETCURSEL, 0, 0), c.selected);
+        EXPECT_EQ(IsDlgButtonChecked(CurrentPage, 1005), UINT(c.style));
+        EXPECT_EQ(LastModeXs, c.newModeXs);
+        EXPECT_EQ(LastModeZs, c.newModeZs);
+        ExpectUsage(c.newXs, c.newZs, c.newModeXs, c.newModeZs);
+    }
+    char line[32];
+    SendMessageA(Control(1004), LB_GETTEXT, 1, LPARAM(line));
+    EXPECT_STREQ(line, "640x480x16");
+}
+
+// The box takes the desktop's size until cleared, keeping the fraction; a dragged position stays as it is.
+TEST_F(DisplayPage, TheWindowBoxAndTheTrackbars)
+{
+    ASSERT_NE(OpenLauncher(), nullptr);
+    SendMessageA(Control(1005), BM_CLICK, 0, 0);
+    EXPECT_EQ(WinGStyle, 1);
+    ExpectUsage(512, 384, 1024, 768);
+    ChooseLine(0); // counts only once the box is cleared
+    ExpectUsage(512, 384, 1024, 768);
+    SendMessageA(Control(1005), BM_CLICK, 0, 0);
+    EXPECT_EQ(WinGStyle, 0);
+    ExpectUsage(160, 100, 320, 200);
+    for (const auto& [bar, position] : { std::pair { 1017, 162 }, std::pair { 1019, 133 } }) {
+        SendMessageA(Control(bar), TBM_SETPOS, TRUE, position);
+        SendMessageA(CurrentPage, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), LPARAM(Control(bar)));
+    }
+    ExpectUsage(162, 133, 320, 200);
+}
+
+// ---- The video-modes dialog: one entry's report, Previous and Next with wrap-around --------
+
+TEST_F(LauncherTest, ModesInfoReportsOneEntryAndWrapsAroundFromZeroAtEachOpening)
+{
+    DDSURFACEDESC known = Mode(640, 480, 8);
+    known.dwSize = 108, known.dwFlags = 0x4100E, known.lPitch = 640, known.dwBackBufferCount = 1;
+    known.dwRefreshRate = 60, known.dwAlphaBitDepth = 0, known.lpSurface = reinterpret_cast<void*>(0xABCDEF);
+    known.ddckCKDestOverlay = { 1, 2 }, known.ddckCKDestBlt = { 0xA, 0xB }, known.ddckCKSrcOverlay = { 0x10, 0x20 };
+    known.ddckCKSrcBlt = { 0xFF, 0xFFFFFFFF }, known.ddsCaps.dwCaps = 0x4200;
+    known.ddpfPixelFormat = { 32, 0x60, 0x31545844, { 8 }, { 0xF800 }, { 0x7E0 }, { 0x1F }, { 0x8000 } };
+    const int Previous = 1015, Next = 1016, Close = 1014;
+    const struct {
+        int count; // 0: the known record and one more
+        std::vector<int> presses, shown;
+    } cases[] = {
+        { 0, {}, {} }, { 3, { Previous, Next, Next, Next }, { 2, 0, 1, 2 } },
+        { 3, { Next, Next, Next, Previous }, { 1, 2, 0, 2 } }, { 1, { Previous, Next }, { 0, 0 } },
+    };
+    ASSERT_NE(OpenLauncher(), nullptr);
+    const uint32_t allocs = AllocCount, releases = ReleaseCount;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        std::vector<DDSURFACEDESC> modes = { known, Mode(800, 600, 16) };
+        if (c.count)
+            modes.clear();
+        for (int i = 0; i < c.count; ++i)
+            modes.push_back(Mode(320 + 160 * i, 240, 8));
+        UseCatalogue(modes);
+        HWND info = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(106), launcher, ModesInfoDialogProc, 0);
+        const auto report = [&] { return Text(GetDlgItem(info, 1013)); };
+        EXPECT_EQ(Text(info), "DirectDraw Video Modes Info");
+        EXPECT_EQ(report().substr(0, 27), c.count ? "Mode Index: 0 (320x240x8)\r\n" : "Mode Index: 0 (640x480x8)\r\n");
+        for (size_t i = 0; i < c.presses.size(); ++i) {
+            Press(info, c.presses[i]);
+            const int shown = c.shown[i];
+            EXPECT_EQ(report().substr(0, report().find('\r')),
+                "Mode Index: " + std::to_string(shown) + " (" + std::to_string(320 + 160 * shown) + "x240x8)")
+                << i;
+        }
+        if (!c.count) {
+            EXPECT_EQ(report(),
+                "Mode Index: 0 (640x480x8)\r\n\r\nSurface Description:\r\nstructure size: 108\r\n"
+                "flags: 4100E\r\nheight=480, width=640, pitch=640\r\nback buffer: 1\r\n"
+                "Z-buffer depth: 60, alpha depth: 0\r\nsurface pointer: ABCDEF\r\n\r\nColor Keys:\r\n"
+                "destination overlay: 1 to 2\r\ndestination blt: A to B\r\nsource overlay: 10 to 20\r\n"
+                "source blt: FF to FFFFFFFF\r\n\r\nPixel Format:\r\nstructure size: 32\r\nflags: 60\r\n"
+                "FOURCC code: 31545844\r\nbit depth: 8\r\nRY bit mask: F800\r\nGU bit mask: 7E0\r\n"
+                "BV bit mask: 1F\r\nalpha bit mask: 8000\r\n\r\nSurface Capability Flag: 4200\r\n");
+        }
+        ShowWindow(info, SW_SHOW);
+        SendMessageA(info, WM_COMMAND, IDCANCEL, 0); // Escape leaves it open
+        DrainMessages();
+        EXPECT_TRUE(IsWindowVisible(info));
+        Press(info, Close);
+        DrainMessages();
+        EXPECT_FALSE(IsWindowVisible(info)); // a modeless dialog is only hidden by EndDialog
+        DestroyWindow(info);
+    }
+    EXPECT_EQ(AllocCount - allocs, 14u); // a text buffer for each report, each given back
+    EXPECT_EQ(ReleaseCount - releases, 14u);
 }
 
 } // namespace

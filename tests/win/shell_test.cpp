@@ -1,110 +1,105 @@
-// The Windows spine: the start-up chain and its codes, tear-downs, RunFlags, the view window's messages and
-// keys, and the message loop.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+// The Windows spine: the start-up chain and its codes, the palette step for real, RunFlags, the view
+// window's messages and keys, and the message loop.
+#include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include "app/config.h"
 #include "base/alloc.h"
-#include "base/settings.h"
-#include "base/sys.h"
 #include "sound/sound.h"
 #include "win32/app/win32_frame.h"
 #include "win32/app/win32_program.h"
 #include "win32/app/win32_view_window.h"
-#include "win32/display/win32_display.h"
-#include "win32/sound/win32_music.h"
 #include "world/viewpoint.h"
+#include "win32_ui_fixture.h"
 
 namespace {
 
-// ---- Recording fakes for the six steps --------------------------------------------------
+using namespace ui_test;
 
-std::vector<std::string> StepLog;
-int FailingStep = 0; // 1-based; 0 = none fails
-int32_t FakeStatus[SetupStepCount];
-
+// Step k failing (0: none; a failure is any result but 0) ends with its code after tearing down
+// the steps before it in reverse; a second shutdown finds nothing set up.
+int FailingStep = 0; // 1-based
+bool SetUpSteps[SetupStepCount];
 template <int I> int FakeSetUp()
 {
-    StepLog.push_back("set up " + std::to_string(I + 1));
-    if (FailingStep == I + 1)
-        return 7;
-    FakeStatus[I] = 0;
-    return 0;
+    Log.push_back("set up " + std::to_string(I + 1));
+    SetUpSteps[I] = FailingStep != I + 1;
+    return SetUpSteps[I] ? 0 : 7;
 }
-
 template <int I> int FakeTearDown()
 {
-    if (FakeStatus[I] != 0)
-        return FakeStatus[I];
-    StepLog.push_back("tear down " + std::to_string(I + 1));
-    FakeStatus[I] = -1;
-    return 0;
+    if (SetUpSteps[I])
+        Log.push_back("tear down " + std::to_string(I + 1));
+    return SetUpSteps[I] = false;
 }
 
-class StartUpChain : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        for (int i = 0; i < SetupStepCount; ++i)
-            saved[i] = ProgramSteps[i];
-        ProgramSteps[0].setUp = FakeSetUp<0>, ProgramSteps[0].tearDown = FakeTearDown<0>;
-        ProgramSteps[1].setUp = FakeSetUp<1>, ProgramSteps[1].tearDown = FakeTearDown<1>;
-        ProgramSteps[2].setUp = FakeSetUp<2>, ProgramSteps[2].tearDown = FakeTearDown<2>;
-        ProgramSteps[3].setUp = FakeSetUp<3>, ProgramSteps[3].tearDown = FakeTearDown<3>;
-        ProgramSteps[4].setUp = FakeSetUp<4>, ProgramSteps[4].tearDown = FakeTearDown<4>;
-        ProgramSteps[5].setUp = FakeSetUp<5>, ProgramSteps[5].tearDown = FakeTearDown<5>;
-        for (int32_t& s : FakeStatus)
-            s = -1;
-        StepLog.clear();
-    }
-    void TearDown() override
-    {
-        for (int i = 0; i < SetupStepCount; ++i)
-            ProgramSteps[i] = saved[i];
-    }
-    SetupStep saved[SetupStepCount];
-};
-
-// Step k failing (0: none) ends with its code after tearing down the steps before it in reverse;
-// a second shutdown finds nothing set up.
-TEST_F(StartUpChain, AFailureAtStepKTearsDownTheStepsBeforeItInReverse)
+TEST_F(DisplayTest, AFailureAtStepKTearsDownTheStepsBeforeItInReverseAndEndsWithItsCode)
 {
+    const SetupStep fakes[SetupStepCount] = { { FakeSetUp<0>, FakeTearDown<0>, 0 }, { FakeSetUp<1>, FakeTearDown<1>, 0 },
+        { FakeSetUp<2>, FakeTearDown<2>, 0 }, { FakeSetUp<3>, FakeTearDown<3>, 0 }, { FakeSetUp<4>, FakeTearDown<4>, 0 },
+        { FakeSetUp<5>, FakeTearDown<5>, 0 } };
+    for (int i = 0; i < SetupStepCount; ++i)
+        keep(ProgramSteps[i]), ProgramSteps[i].setUp = fakes[i].setUp, ProgramSteps[i].tearDown = fakes[i].tearDown;
     const int codes[SetupStepCount + 1] = { 0, -5, -1, -2, -3, -4, -6 };
-    for (int k = 0; k <= SetupStepCount; ++k) {
-        SCOPED_TRACE("failing step " + std::to_string(k));
-        for (int32_t& s : FakeStatus)
-            s = -1;
-        StepLog.clear();
-        FailingStep = k;
-        EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), codes[k]);
+    for (FailingStep = 0; FailingStep <= SetupStepCount; ++FailingStep) {
+        Log.clear();
+        EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), codes[FailingStep]);
         EXPECT_EQ(FreeProgram(), 0);
         EXPECT_EQ(FreeProgram(), 0);
-        std::vector<std::string> expected;
-        const int last = k ? k : SetupStepCount;
-        for (int i = 1; i <= last; ++i)
+        Calls expected;
+        for (int i = 1; i <= (FailingStep ? FailingStep : SetupStepCount); ++i)
             expected.push_back("set up " + std::to_string(i));
-        for (int i = k ? k - 1 : SetupStepCount; i >= 1; --i)
+        for (int i = FailingStep ? FailingStep - 1 : SetupStepCount; i >= 1; --i)
             expected.push_back("tear down " + std::to_string(i));
-        EXPECT_EQ(StepLog, expected);
+        EXPECT_EQ(Log, expected) << FailingStep;
     }
-    FailingStep = 0;
 }
 
-TEST(TearDowns, EachReturnsMinusOneWhenNothingIsSetUp)
+// The palette from sc\nosystem.pal (none, a short one, a whole one), and the chain's first step for real:
+// without it the program ends with -5 and no window, with it the chain starts and stops balanced.
+TEST_F(DisplayTest, ThePaletteComesFromTheFileAndTheSystemAndStartsTheChain)
 {
-    for (int pass = 0; pass < 2; ++pass) {
-        EXPECT_EQ(FreeSoundBank(), -1);
-        EXPECT_EQ(FreeMemoryDC(), -1);
-        EXPECT_EQ(FreeConfig(), -1);
-        EXPECT_EQ(FreeModeCatalogue(), -1);
-        EXPECT_EQ(FreeViewWindow(), -1);
+    keep(ProgramPaletteHandle);
+    InFreshDirectory();
+    CreateDirectoryA("sc", nullptr);
+    const auto byte = [](int i) { return BYTE((i * 7 + 3) & 255); };
+    for (const int bytes : { -1, 3 * 100 + 1, 768 }) {
+        SCOPED_TRACE(bytes);
+        FILE* file = bytes < 0 ? nullptr : std::fopen("sc\\nosystem.pal", "wb");
+        for (int i = 0; i < bytes; ++i)
+            std::fputc(byte(i), file);
+        if (file)
+            std::fclose(file);
+        const uint32_t allocs = AllocCount, releases = ReleaseCount;
+        EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), bytes < 0 ? -5 : 0);
+        EXPECT_EQ(FindWindowA("quarvel", "quarvel") != nullptr, bytes > 0);
+        EXPECT_EQ(PaletteStatus, bytes < 0 ? -1 : 0);
+        for (int i = 10; bytes > 0 && i <= 245; ++i) {
+            const PALETTEENTRY& e = ProgramPalette.entries[i];
+            const auto read = [&](int at) { return at < bytes ? byte(at) : BYTE(0); }; // missing: black
+            const PALETTEENTRY expected = { read(3 * i), read(3 * i + 1), read(3 * i + 2), PC_RESERVED };
+            ASSERT_EQ(std::memcmp(&e, &expected, 4), 0) << i;
+        }
+        if (bytes > 0) { // the static colours are the system's: black first and white last
+            EXPECT_EQ(ProgramPalette.entries[0].peRed + ProgramPalette.entries[0].peBlue, 0);
+            EXPECT_EQ(ProgramPalette.entries[255].peGreen + ProgramPalette.entries[255].peBlue, 510);
+            PALETTEENTRY gdi[256];
+            ASSERT_EQ(GetPaletteEntries(ProgramPaletteHandle, 0, 256, gdi), 256u);
+            EXPECT_EQ(std::memcmp(gdi + 10, ProgramPalette.entries + 10, 236 * 4), 0);
+        }
+        EXPECT_EQ(FreeProgram(), 0);
+        EXPECT_EQ(FindWindowA("quarvel", nullptr), nullptr);
+        EXPECT_EQ(AllocCount - allocs, ReleaseCount - releases);
+        EXPECT_EQ(PaletteStatus, -1);
+        EXPECT_EQ(MemoryDCStatus, -1);
         EXPECT_EQ(FreePalette(), -1);
     }
+    DeleteFileA("sc\\nosystem.pal");
+    RemoveDirectoryA("sc");
 }
 
-TEST(TearDowns, TheViewWindowComesAndGoesOnce)
+TEST(ViewWindow, ComesAndGoesOnceAndNeedsItsIcon)
 {
     ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
     EXPECT_NE(FindWindowA("quarvel", "quarvel"), nullptr);
@@ -113,106 +108,50 @@ TEST(TearDowns, TheViewWindowComesAndGoesOnce)
     EXPECT_EQ(FreeViewWindow(), 0);
     EXPECT_EQ(FindWindowA("quarvel", "quarvel"), nullptr);
     EXPECT_EQ(FreeViewWindow(), -1);
-    EXPECT_EQ(ViewWindow, nullptr);
-}
-
-TEST(TearDowns, AViewWindowWithoutItsIconFailsWithOne)
-{
     // An instance without icon 101: the program's resources are not in kernel32.
     EXPECT_EQ(InitViewWindow(GetModuleHandleA("kernel32.dll")), 1);
     EXPECT_EQ(ViewWindowStatus, -1);
     EXPECT_EQ(FreeViewWindow(), -1);
 }
 
-// ---- RunFlags and the view window ---------------------------------------------------------
+// ---- RunFlags and the view window, on the launcher fixture's logged music and reactivation ----
 
-int Reactivations = 0;
-void CountReactivation()
-{
-    ++Reactivations;
-}
+using ViewWindowTest = LauncherTest;
 
-class ViewWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        savedReactivate = ReactivateDisplayFunction;
-        ReactivateDisplayFunction = CountReactivation;
-        savedMusic = MusicCommand;
-        MusicCommand = RecordMusic;
-        Reactivations = 0;
-        Music.clear();
-        ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
-        savedJump = JumpToDX;
-        savedStyle = WinGStyle;
-        ForwardAxis = {};
-        TurnAxis = {};
-        ClearEffectLog();
-    }
-    void TearDown() override
-    {
-        FreeViewWindow();
-        ReactivateDisplayFunction = savedReactivate;
-        MusicCommand = savedMusic;
-        JumpToDX = savedJump;
-        WinGStyle = savedStyle;
-        RunFlags = 0xFFFFFFFF;
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) { }
-    }
-    static void RecordMusic(const char* command) { Music.push_back(command); }
-    // A hidden top-level window in the launcher's place.
-    static HWND StandInLauncher()
-    {
-        Launcher = CreateWindowExA(0, "STATIC", "launcher", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-            GetModuleHandleA(nullptr), nullptr);
-        return Launcher;
-    }
-    static std::vector<std::string> Music;
-    void (*savedReactivate)();
-    void (*savedMusic)(const char*);
-    int32_t savedJump, savedStyle;
-};
-std::vector<std::string> ViewWindowTest::Music;
-
-TEST_F(ViewWindowTest, ClearRunFlagsReactivatesExactlyWhenTheResultIsZero)
+// ClearRunFlags reactivates exactly when it leaves 0; deactivation sets bit 0 and activation clears it.
+TEST_F(ViewWindowTest, RunFlagsAndActivation)
 {
     const struct {
         uint32_t before, mask, after;
-        int reactivations;
-    } cases[] = {
-        { 0xFFFFFFFF, 0xFFFFFFFF, 0, 1 },
-        { 0x8001, 0x0001, 0x8000, 0 },
-        { 0x0001, 0x0001, 0, 1 },
-        { 0, 0x0001, 0, 1 },
-        { 0x8000, 0x0001, 0x8000, 0 },
-        { 0x8001, 0x8001, 0, 1 },
-    };
+        bool reactivates;
+    } cases[] = { { 0xFFFFFFFF, 0xFFFFFFFF, 0, true }, { 0x8001, 0x0001, 0x8000, false }, { 0x0001, 0x0001, 0, true },
+        { 0, 0x0001, 0, true }, { 0x8000, 0x0001, 0x8000, false }, { 0x8001, 0x8001, 0, true } };
     for (const auto& c : cases) {
         RunFlags = c.before;
-        Reactivations = 0;
+        Log.clear();
         EXPECT_EQ(ClearRunFlags(c.mask), c.before);
         EXPECT_EQ(RunFlags, c.after);
-        EXPECT_EQ(Reactivations, c.reactivations) << std::hex << c.before << " " << c.mask;
+        EXPECT_EQ(Log, c.reactivates ? Calls { "reactivate" } : Calls {}) << std::hex << c.before << " " << c.mask;
+    }
+    const struct {
+        uint32_t before;
+        WPARAM state;
+        uint32_t after;
+        bool reactivates;
+    } activations[] = { { 0, WA_INACTIVE, RunFlagInactive, false }, { RunFlagInactive, WA_ACTIVE, 0, true },
+        { RunFlagClosed | RunFlagInactive, WA_CLICKACTIVE, RunFlagClosed, false },
+        { RunFlagInactive, WA_CLICKACTIVE, 0, true } };
+    for (const auto& c : activations) {
+        RunFlags = c.before;
+        Log.clear();
+        SendMessageA(ViewWindow, WM_ACTIVATE, c.state, 0);
+        EXPECT_EQ(RunFlags, c.after) << c.state;
+        EXPECT_EQ(Log, c.reactivates ? Calls { "reactivate" } : Calls {}) << c.state;
     }
 }
 
-TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
-{
-    RunFlags = 0;
-    SendMessageA(ViewWindow, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_EQ(RunFlags, RunFlagInactive);
-    EXPECT_EQ(Reactivations, 0);
-    SendMessageA(ViewWindow, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(RunFlags, 0u);
-    EXPECT_EQ(Reactivations, 1);
-    RunFlags = RunFlagClosed | RunFlagInactive;
-    SendMessageA(ViewWindow, WM_ACTIVATE, WA_CLICKACTIVE, 0);
-    EXPECT_EQ(RunFlags, RunFlagClosed);
-    EXPECT_EQ(Reactivations, 1);
-}
-
-// The close, and the stop alone at the program's end: the view hidden, not destroyed, its music closed.
+// The close, and the stop alone at the program's end: the view hidden, not destroyed, its music
+// closed, then the launcher shown or, after a jump start, the quit.
 TEST_F(ViewWindowTest, ClosingHidesTheViewThenShowsTheLauncherOrQuits)
 {
     const struct {
@@ -221,11 +160,10 @@ TEST_F(ViewWindowTest, ClosingHidesTheViewThenShowsTheLauncherOrQuits)
     } cases[] = { { 0, true, true, false }, { 1, true, false, true }, { 1, false, false, false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        HWND launcher = StandInLauncher();
-        JumpToDX = c.jump;
-        RunFlags = 0;
-        Music.clear();
+        Launcher = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        JumpToDX = c.jump, RunFlags = 0, WinGStyle = 1;
         ShowWindow(ViewWindow, SW_SHOW);
+        Log.clear();
         if (c.close)
             EXPECT_EQ(SendMessageA(ViewWindow, WM_CLOSE, 0, 0), 0);
         else
@@ -233,31 +171,33 @@ TEST_F(ViewWindowTest, ClosingHidesTheViewThenShowsTheLauncherOrQuits)
         EXPECT_NE(RunFlags & RunFlagClosed, 0u);
         EXPECT_FALSE(IsWindowVisible(ViewWindow));
         EXPECT_TRUE(IsWindow(ViewWindow));
-        EXPECT_EQ(IsWindowVisible(launcher) != 0, c.launcherShown);
-        EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
+        EXPECT_EQ(IsWindowVisible(Launcher) != 0, c.launcherShown);
+        EXPECT_EQ(Log, MusicStopped);
         MSG m;
         EXPECT_EQ(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && m.wParam == 0, c.quits);
-        Launcher = nullptr;
-        DestroyWindow(launcher);
+        DestroyWindow(std::exchange(Launcher, nullptr));
     }
 }
 
-TEST_F(ViewWindowTest, EscapeStopsSoundAndMusicThenPostsTheClose)
+// Escape stops the sound and the music, then posts the close; the view closes once it is handled.
+// The arrows drive the axes (Ctrl read at each press), A and Z the height.
+TEST_F(ViewWindowTest, EscapeArrowsAndHeightKeys)
 {
-    RunFlags = 0;
+    keep(ForwardAxis), keep(TurnAxis), keep(ViewPoint);
+    RunFlags = 0, WinGStyle = 1;
+    ClearEffectLog();
+    Log.clear();
     SendMessageA(ViewWindow, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     ASSERT_EQ(EffectLogCount, 1);
     EXPECT_EQ(EffectLog[0], -1);
-    EXPECT_EQ(Music, (std::vector<std::string> { "stop midifile", "close midifile" }));
+    EXPECT_EQ(Log, MusicStopped);
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, ViewWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
-    EXPECT_EQ(RunFlags, 0u); // the view closes only when the posted message is handled
+    EXPECT_EQ(RunFlags, 0u);
     DispatchMessageA(&m);
     EXPECT_EQ(RunFlags, RunFlagClosed);
-}
 
-TEST_F(ViewWindowTest, KeysDriveTheAxesAndCtrlIsReadAtEachPress)
-{
+    ForwardAxis = {}, TurnAxis = {};
     BYTE keys[256] = {};
     SetKeyboardState(keys);
     SendMessageA(ViewWindow, WM_KEYDOWN, VK_LEFT, 1);
@@ -283,65 +223,31 @@ TEST_F(ViewWindowTest, KeysDriveTheAxesAndCtrlIsReadAtEachPress)
     EXPECT_EQ(ViewPoint.height, height);
 }
 
-// ---- The message loop ---------------------------------------------------------------------
-
+// Frames only while RunFlags is 0, messages before frames (a queued activation resumes them), and
+// the quit destroys the launcher.
 int Frames = 0;
-int CountFrame()
+TEST_F(ViewWindowTest, TheMessageLoop)
 {
-    if (++Frames == 3)
-        PostQuitMessage(0);
-    return 0;
-}
-
-class MessageLoop : public ViewWindowTest {
-protected:
-    void SetUp() override
-    {
-        ViewWindowTest::SetUp();
-        savedFrame = RenderFrameFunction;
-        RenderFrameFunction = CountFrame;
-        Frames = 0;
-    }
-    void TearDown() override
-    {
-        RenderFrameFunction = savedFrame;
-        ViewWindowTest::TearDown();
-    }
-    int (*savedFrame)();
-};
-
-TEST_F(MessageLoop, ProducesFramesOnlyWhileRunFlagsIsZero)
-{
-    RunFlags = 0;
-    RunMessageLoop();
-    EXPECT_EQ(Frames, 3);
-
-    Frames = 0;
+    RenderFrameFunction = [] {
+        if (++Frames == 3)
+            PostQuitMessage(0);
+        return 0;
+    };
     RunFlags = RunFlagInactive;
     PostMessageA(ViewWindow, WM_USER, 0, 0);
     PostQuitMessage(0);
     RunMessageLoop();
     EXPECT_EQ(Frames, 0);
-}
-
-TEST_F(MessageLoop, MessagesComeBeforeFramesAndResumeThem)
-{
-    // The view is inactive; its activation, waiting in the queue, is handled before any
-    // frame, and frames then run until the third posts the quit.
-    RunFlags = RunFlagInactive;
     PostMessageA(ViewWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+    Log.clear();
     RunMessageLoop();
-    EXPECT_EQ(Reactivations, 1);
+    EXPECT_EQ(Log, Calls { "reactivate" });
     EXPECT_EQ(Frames, 3);
-}
-
-TEST_F(MessageLoop, TheQuitMessageDestroysTheLauncher)
-{
-    HWND launcher = StandInLauncher();
+    ASSERT_NE(OpenLauncher(), nullptr);
     RunFlags = RunFlagClosed;
     PostQuitMessage(0);
     RunMessageLoop();
-    EXPECT_FALSE(IsWindow(launcher));
+    EXPECT_FALSE(IsWindow(std::exchange(launcher, nullptr)));
     EXPECT_EQ(Launcher, nullptr);
 }
 

@@ -36,6 +36,12 @@ inline HRESULT Answer(const std::string& call, const std::string& details = "")
     return result;
 }
 
+inline Calls operator+(Calls a, const Calls& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 inline int RecordBox(const char* text, const char* caption)
 {
     Boxes.push_back(std::string(caption) + ": " + text);
@@ -75,36 +81,29 @@ inline std::string RectText(const RECT* r)
 }
 
 // clang-format off
-#define UNSUPPORTED(method, ...) STDMETHOD(method)(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
-// clang-format on
+#define NO(method, ...) STDMETHOD(method)(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
+#define UNKNOWN(name) \
+    STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; } \
+    STDMETHOD_(ULONG, AddRef)() override { return 1; } \
+    STDMETHOD_(ULONG, Release)() override { return ULONG(Answer(std::string(name) + ".Release")); }
 
 class FakePalette : public IDirectDrawPalette {
 public:
-    STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
-    STDMETHOD_(ULONG, AddRef)() override { return 1; }
-    STDMETHOD_(ULONG, Release)() override { return ULONG(Answer("palette.Release")); }
-    UNSUPPORTED(GetCaps, LPDWORD)
-    UNSUPPORTED(GetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
-    UNSUPPORTED(Initialize, LPDIRECTDRAW, DWORD, LPPALETTEENTRY)
-    UNSUPPORTED(SetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
+    UNKNOWN("palette")
+    NO(GetCaps, LPDWORD) NO(GetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
+    NO(Initialize, LPDIRECTDRAW, DWORD, LPPALETTEENTRY) NO(SetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
 };
 
 // One fake for the primary and the back buffer; the name prefixes its log lines.
 class FakeSurface : public IDirectDrawSurface {
 public:
-    explicit FakeSurface(const char* surfaceName)
-        : name(surfaceName)
-    {
-    }
+    explicit FakeSurface(const char* surfaceName) : name(surfaceName) { }
     std::string name;
     IDirectDrawSurface* attached = nullptr; // what GetAttachedSurface hands out
     DDSURFACEDESC granted = {}; // flags, memory and pitch a granted Lock reports
     int locksHeld = 0;
-    HDC dc = nullptr;
 
-    STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
-    STDMETHOD_(ULONG, AddRef)() override { return 1; }
-    STDMETHOD_(ULONG, Release)() override { return ULONG(Answer(name + ".Release")); }
+    UNKNOWN(name)
     // The presenter's only Blt is a fill with colour 0; anything else is logged as such.
     STDMETHOD(Blt)(LPRECT rect, LPDIRECTDRAWSURFACE source, LPRECT, DWORD flags, LPDDBLTFX fx) override
     {
@@ -121,11 +120,7 @@ public:
         *surface = result == DD_OK ? attached : nullptr;
         return result;
     }
-    STDMETHOD(GetDC)(HDC* result) override
-    {
-        *result = dc;
-        return Answer(name + ".GetDC");
-    }
+    STDMETHOD(GetDC)(HDC* result) override { return *result = nullptr, Answer(name + ".GetDC"); }
     STDMETHOD(IsLost)() override { return Answer(name + ".IsLost"); }
     STDMETHOD(Lock)(LPRECT rect, LPDDSURFACEDESC description, DWORD flags, HANDLE event) override
     {
@@ -139,43 +134,23 @@ public:
         }
         return result;
     }
-    STDMETHOD(ReleaseDC)(HDC released) override
-    {
-        return Answer(name + ".ReleaseDC", released == dc ? "" : "another context");
-    }
+    STDMETHOD(ReleaseDC)(HDC dc) override { return Answer(name + ".ReleaseDC", dc ? "another context" : ""); }
     STDMETHOD(Restore)() override { return Answer(name + ".Restore"); }
-    STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE palette) override
-    {
-        return Answer(name + ".SetPalette", palette ? "" : "null");
-    }
+    STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE palette) override { return Answer(name + ".SetPalette", palette ? "" : "null"); }
     STDMETHOD(Unlock)(LPVOID data) override
     {
         --locksHeld;
         return Answer(name + ".Unlock", data == granted.lpSurface ? "" : "another pointer");
     }
-    UNSUPPORTED(AddAttachedSurface, LPDIRECTDRAWSURFACE)
-    UNSUPPORTED(AddOverlayDirtyRect, LPRECT)
-    UNSUPPORTED(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
-    UNSUPPORTED(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD)
-    UNSUPPORTED(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
-    UNSUPPORTED(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK)
-    UNSUPPORTED(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK)
-    UNSUPPORTED(GetBltStatus, DWORD)
-    UNSUPPORTED(GetCaps, LPDDSCAPS)
-    UNSUPPORTED(GetClipper, LPDIRECTDRAWCLIPPER*)
-    UNSUPPORTED(GetColorKey, DWORD, LPDDCOLORKEY)
-    UNSUPPORTED(GetFlipStatus, DWORD)
-    UNSUPPORTED(GetOverlayPosition, LPLONG, LPLONG)
-    UNSUPPORTED(GetPalette, LPDIRECTDRAWPALETTE*)
-    UNSUPPORTED(GetPixelFormat, LPDDPIXELFORMAT)
-    UNSUPPORTED(GetSurfaceDesc, LPDDSURFACEDESC)
-    UNSUPPORTED(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC)
-    UNSUPPORTED(SetClipper, LPDIRECTDRAWCLIPPER)
-    UNSUPPORTED(SetColorKey, DWORD, LPDDCOLORKEY)
-    UNSUPPORTED(SetOverlayPosition, LONG, LONG)
-    UNSUPPORTED(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
-    UNSUPPORTED(UpdateOverlayDisplay, DWORD)
-    UNSUPPORTED(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
+    NO(AddAttachedSurface, LPDIRECTDRAWSURFACE) NO(AddOverlayDirtyRect, LPRECT) NO(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    NO(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) NO(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
+    NO(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetBltStatus, DWORD) NO(GetCaps, LPDDSCAPS)
+    NO(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetClipper, LPDIRECTDRAWCLIPPER*)
+    NO(GetColorKey, DWORD, LPDDCOLORKEY) NO(GetFlipStatus, DWORD) NO(GetOverlayPosition, LPLONG, LPLONG)
+    NO(GetPalette, LPDIRECTDRAWPALETTE*) NO(GetPixelFormat, LPDDPIXELFORMAT) NO(GetSurfaceDesc, LPDDSURFACEDESC)
+    NO(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC) NO(SetClipper, LPDIRECTDRAWCLIPPER) NO(UpdateOverlayDisplay, DWORD)
+    NO(SetColorKey, DWORD, LPDDCOLORKEY) NO(SetOverlayPosition, LONG, LONG) NO(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
+    NO(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
 };
 
 class FakeDirectDraw : public IDirectDraw {
@@ -184,27 +159,21 @@ public:
     FakePalette* palette = nullptr; // what CreatePalette hands out
     std::vector<DDSURFACEDESC> modes; // what EnumDisplayModes reports
 
-    STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
-    STDMETHOD_(ULONG, AddRef)() override { return 1; }
-    STDMETHOD_(ULONG, Release)() override { return ULONG(Answer("dd.Release")); }
-    STDMETHOD(CreatePalette)
-    (DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* made, IUnknown*) override
+    UNKNOWN("dd")
+    STDMETHOD(CreatePalette)(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* made, IUnknown*) override
     {
-        const bool ours = entries == ProgramPalette.entries;
-        const HRESULT result = Answer("dd.CreatePalette", Hex(flags) + (ours ? "" : " other colours"));
+        const HRESULT result = Answer("dd.CreatePalette", Hex(flags) + (entries == ProgramPalette.entries ? "" : " other colours"));
         *made = result == DD_OK ? palette : nullptr;
         return result;
     }
     STDMETHOD(CreateSurface)(LPDDSURFACEDESC request, LPDIRECTDRAWSURFACE* made, IUnknown*) override
     {
-        const HRESULT result = Answer("dd.CreateSurface",
-            Hex(request->dwFlags) + " " + Hex(request->ddsCaps.dwCaps) + " "
-                + std::to_string(request->dwBackBufferCount));
+        const HRESULT result = Answer("dd.CreateSurface", Hex(request->dwFlags) + " " + Hex(request->ddsCaps.dwCaps)
+            + " " + std::to_string(request->dwBackBufferCount));
         *made = result == DD_OK ? primary : nullptr;
         return result;
     }
-    STDMETHOD(EnumDisplayModes)
-    (DWORD flags, LPDDSURFACEDESC filter, LPVOID context, LPDDENUMMODESCALLBACK callback) override
+    STDMETHOD(EnumDisplayModes)(DWORD flags, LPDDSURFACEDESC filter, LPVOID context, LPDDENUMMODESCALLBACK callback) override
     {
         for (DDSURFACEDESC& mode : modes)
             if (callback(&mode, context) != DDENUMRET_OK)
@@ -218,25 +187,17 @@ public:
     }
     STDMETHOD(SetDisplayMode)(DWORD width, DWORD height, DWORD depth) override
     {
-        return Answer("dd.SetDisplayMode",
-            std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth));
+        return Answer("dd.SetDisplayMode", std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth));
     }
-    UNSUPPORTED(Compact)
-    UNSUPPORTED(CreateClipper, DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*)
-    UNSUPPORTED(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*)
-    UNSUPPORTED(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK)
-    UNSUPPORTED(FlipToGDISurface)
-    UNSUPPORTED(GetCaps, LPDDCAPS, LPDDCAPS)
-    UNSUPPORTED(GetDisplayMode, LPDDSURFACEDESC)
-    UNSUPPORTED(GetFourCCCodes, LPDWORD, LPDWORD)
-    UNSUPPORTED(GetGDISurface, LPDIRECTDRAWSURFACE*)
-    UNSUPPORTED(GetMonitorFrequency, LPDWORD)
-    UNSUPPORTED(GetScanLine, LPDWORD)
-    UNSUPPORTED(GetVerticalBlankStatus, WINBOOL*)
-    UNSUPPORTED(Initialize, GUID*)
-    UNSUPPORTED(WaitForVerticalBlank, DWORD, HANDLE)
+    NO(Compact) NO(CreateClipper, DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) NO(FlipToGDISurface) NO(GetScanLine, LPDWORD)
+    NO(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) NO(GetCaps, LPDDCAPS, LPDDCAPS)
+    NO(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetDisplayMode, LPDDSURFACEDESC)
+    NO(GetFourCCCodes, LPDWORD, LPDWORD) NO(GetGDISurface, LPDIRECTDRAWSURFACE*) NO(GetMonitorFrequency, LPDWORD)
+    NO(GetVerticalBlankStatus, WINBOOL*) NO(Initialize, GUID*) NO(WaitForVerticalBlank, DWORD, HANDLE)
 };
-#undef UNSUPPORTED
+#undef NO
+#undef UNKNOWN
+// clang-format on
 
 // Puts each process-wide record it was handed back as it found it, when the test ends.
 class Kept {
@@ -264,19 +225,13 @@ protected:
         keep(ViewWindow), keep(WinGStyle), keep(LastModeXs), keep(LastModeZs), keep(Projection);
         keep(Backdrop), keep(ProgramPalette), keep(PrimarySurface), keep(BackSurface);
         keep(FullScreenPalette), keep(FullScreenStatus);
-        dd.primary = &primary;
-        dd.palette = &palette;
-        primary.attached = &back;
+        dd.primary = &primary, dd.palette = &palette, primary.attached = &back;
         DirectDrawObject = &dd;
         SysMessageBox = RecordBox;
         ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
-        WinGStyle = 0;
-        LastModeXs = 640;
-        LastModeZs = 480;
-        Projection.ProjDs = 160;
-        Projection.ProjXs = 320;
-        Projection.ProjZs = 240;
+        WinGStyle = 0, LastModeXs = 640, LastModeZs = 480;
+        Projection.ProjDs = 160, Projection.ProjXs = 320, Projection.ProjZs = 240;
         SetProjectionBounds();
         Backdrop = {};
         Log.clear(), Boxes.clear(), Answers.clear();
@@ -292,9 +247,7 @@ protected:
     // The state a successful InitFullScreen leaves, without its calls.
     void Activate()
     {
-        PrimarySurface = &primary;
-        BackSurface = &back;
-        FullScreenPalette = &palette;
+        PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette;
         FullScreenStatus = 0;
     }
     // A backdrop of that many rows in one colour; 0 rows leaves it empty.

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "render/trig.h"
+#include "win32/app/win32_frame.h"
 #include "win32/app/win32_program.h"
 #include "win32/sound/win32_music.h"
 #include "win32/ui/win32_launcher.h"
@@ -22,29 +23,19 @@ inline int LogPresenter(const char* which)
         + std::to_string(Projection.ProjZs) + (IsWindowVisible(ViewWindow) ? "" : " unseen"));
     return PresenterResult;
 }
-inline Calls Started(const char* presenter)
+inline Calls Started(const std::string& presenter)
 {
     return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0",
         "reactivate" };
 }
+const Calls MusicStopped = { "music stop midifile", "music close midifile" };
+const char Limitation[] = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
 
 inline std::string Text(HWND window)
 {
     char text[4096];
     GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-inline Calls TabNames(HWND tab)
-{
-    Calls names;
-    for (int i = 0; i < int(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0)); ++i) {
-        char name[64] = {};
-        TCITEMA item = { TCIF_TEXT, 0, 0, name, sizeof name, 0, 0 };
-        SendMessageA(tab, TCM_GETITEMA, WPARAM(i), LPARAM(&item));
-        names.push_back(name);
-    }
-    return names;
 }
 
 // Handles every waiting message; true when a quit was among them, its code in *code.
@@ -64,19 +55,17 @@ protected:
     void SetUp() override
     {
         DisplayTest::SetUp();
-        keep(Launcher), keep(CurrentPage), keep(JumpToDX), keep(ScrUseXs), keep(ScrUseZs), keep(SelectedMode),
-            keep(RunFlags);
-        keep(DesktopWidth), keep(DesktopHeight), keep(ModeCatalogue), keep(ModeCount), keep(MusicCommand);
-        keep(ReactivateDisplayFunction), keep(InitFullScreenFunction), keep(InitWindowViewFunction);
+        keep(Launcher), keep(CurrentPage), keep(JumpToDX), keep(ScrUseXs), keep(ScrUseZs), keep(SelectedMode);
+        keep(RunFlags), keep(DesktopWidth), keep(DesktopHeight), keep(ModeCatalogue), keep(ModeCount);
+        keep(MusicCommand), keep(ReactivateDisplayFunction), keep(InitFullScreenFunction);
+        keep(InitWindowViewFunction), keep(RenderFrameFunction);
         for (TabPage& page : TabPages)
             keep(page);
         MusicCommand = [](const char* command) { Log.push_back(std::string("music ") + command); };
         ReactivateDisplayFunction = [] { Log.push_back("reactivate"); };
         InitFullScreenFunction = [] { return LogPresenter("full screen"); };
         InitWindowViewFunction = [] { return LogPresenter("window"); };
-        PresenterResult = 0;
-        JumpToDX = 0;
-        ScrUseXs = 320, ScrUseZs = 240;
+        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240;
         DesktopWidth = 1024, DesktopHeight = 768;
         RunFlags = RunFlagClosed;
         UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8),
@@ -101,8 +90,8 @@ protected:
     {
         if (launcher)
             DestroyWindow(launcher);
-        Launcher = launcher = CreateDialogParamA(
-            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
+        Launcher = launcher
+            = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
         return launcher;
     }
     HWND Tab() const { return GetDlgItem(launcher, 1011); }
@@ -114,29 +103,14 @@ protected:
         NMHDR header = { Tab(), 1011, UINT(TCN_SELCHANGE) };
         SendMessageA(launcher, WM_NOTIFY, 1011, LPARAM(&header));
     }
-    void PressGo()
+    void Press(HWND dialog, int id)
     {
-        SendMessageA(launcher, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), LPARAM(GetDlgItem(launcher, 1009)));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
     }
     void ChooseLine(int line)
     {
         SendMessageA(Control(1004), LB_SETCURSEL, WPARAM(line), 0);
         SendMessageA(CurrentPage, WM_COMMAND, MAKEWPARAM(1004, LBN_SELCHANGE), LPARAM(Control(1004)));
-    }
-    void Drag(int bar, int32_t position)
-    {
-        SendMessageA(Control(bar), TBM_SETPOS, TRUE, position);
-        SendMessageA(CurrentPage, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), LPARAM(Control(bar)));
-    }
-    // The usage in the settings, on the trackbars and in their labels, of a mode of modeXs x modeZs.
-    void ExpectUsage(int32_t xs, int32_t zs, int32_t modeXs, int32_t modeZs)
-    {
-        EXPECT_EQ(ScrUseXs, xs);
-        EXPECT_EQ(ScrUseZs, zs);
-        EXPECT_EQ(SendMessageA(Control(1017), TBM_GETPOS, 0, 0), xs);
-        EXPECT_EQ(SendMessageA(Control(1019), TBM_GETPOS, 0, 0), zs);
-        EXPECT_EQ(Text(Control(1020)), "width: " + std::to_string(xs) + "/" + std::to_string(modeXs));
-        EXPECT_EQ(Text(Control(1021)), "height: " + std::to_string(zs) + "/" + std::to_string(modeZs));
     }
 
     HWND launcher = nullptr;
