@@ -10,7 +10,6 @@
 #include "win32/app/win32_frame.h"
 #include "win32/app/win32_program.h"
 #include "win32/app/win32_view_window.h"
-#include "world/viewpoint.h"
 #include "win32_ui_fixture.h"
 
 namespace {
@@ -57,7 +56,8 @@ TEST_F(DisplayTest, AFailureAtStepKTearsDownTheStepsBeforeItInReverseAndEndsWith
 }
 
 // The palette from sc\nosystem.pal (none, a short one, a whole one), and the chain's first step for real:
-// without it the program ends with -5 and no window, with it the chain starts and stops balanced.
+// without it the program ends with -5 and no window, with it the chain starts and stops balanced, its
+// view window gone and the tear-downs finding nothing left.
 TEST_F(DisplayTest, ThePaletteComesFromTheFileAndTheSystemAndStartsTheChain)
 {
     keep(ProgramPaletteHandle);
@@ -73,7 +73,9 @@ TEST_F(DisplayTest, ThePaletteComesFromTheFileAndTheSystemAndStartsTheChain)
             std::fclose(file);
         const uint32_t allocs = AllocCount, releases = ReleaseCount;
         EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), bytes < 0 ? -5 : 0);
-        EXPECT_EQ(FindWindowA("quarvel", "quarvel") != nullptr, bytes > 0);
+        const HWND view = FindWindowA("quarvel", "quarvel"); // hidden, a plain popup
+        EXPECT_EQ(view ? GetWindowLongA(view, GWL_STYLE) & (WS_VISIBLE | WS_POPUP | WS_CAPTION | WS_BORDER) : 0,
+            bytes > 0 ? LONG(WS_POPUP) : 0);
         EXPECT_EQ(PaletteStatus, bytes < 0 ? -1 : 0);
         for (int i = 10; bytes > 0 && i <= 245; ++i) {
             const PALETTEENTRY& e = ProgramPalette.entries[i];
@@ -94,21 +96,15 @@ TEST_F(DisplayTest, ThePaletteComesFromTheFileAndTheSystemAndStartsTheChain)
         EXPECT_EQ(PaletteStatus, -1);
         EXPECT_EQ(MemoryDCStatus, -1);
         EXPECT_EQ(FreePalette(), -1);
+        EXPECT_EQ(FreeViewWindow(), -1);
     }
     DeleteFileA("sc\\nosystem.pal");
     RemoveDirectoryA("sc");
 }
 
-TEST(ViewWindow, ComesAndGoesOnceAndNeedsItsIcon)
+// A view window needs icon 101: the program's resources are not in kernel32.
+TEST(ViewWindow, NeedsItsIcon)
 {
-    ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
-    EXPECT_NE(FindWindowA("quarvel", "quarvel"), nullptr);
-    EXPECT_FALSE(IsWindowVisible(ViewWindow));
-    EXPECT_EQ(GetWindowLongA(ViewWindow, GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_BORDER), LONG(WS_POPUP));
-    EXPECT_EQ(FreeViewWindow(), 0);
-    EXPECT_EQ(FindWindowA("quarvel", "quarvel"), nullptr);
-    EXPECT_EQ(FreeViewWindow(), -1);
-    // An instance without icon 101: the program's resources are not in kernel32.
     EXPECT_EQ(InitViewWindow(GetModuleHandleA("kernel32.dll")), 1);
     EXPECT_EQ(ViewWindowStatus, -1);
     EXPECT_EQ(FreeViewWindow(), -1);
@@ -118,35 +114,21 @@ TEST(ViewWindow, ComesAndGoesOnceAndNeedsItsIcon)
 
 using ViewWindowTest = LauncherTest;
 
-// ClearRunFlags reactivates exactly when it leaves 0; deactivation sets bit 0 and activation clears it.
-TEST_F(ViewWindowTest, RunFlagsAndActivation)
+// Deactivation sets bit 0 and activation clears it, reactivating the display when that leaves 0.
+TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
 {
-    const struct {
-        uint32_t before, mask, after;
-        bool reactivates;
-    } cases[] = { { 0xFFFFFFFF, 0xFFFFFFFF, 0, true }, { 0x8001, 0x0001, 0x8000, false }, { 0x0001, 0x0001, 0, true },
-        { 0, 0x0001, 0, true }, { 0x8000, 0x0001, 0x8000, false }, { 0x8001, 0x8001, 0, true } };
-    for (const auto& c : cases) {
-        RunFlags = c.before;
-        Log.clear();
-        EXPECT_EQ(ClearRunFlags(c.mask), c.before);
-        EXPECT_EQ(RunFlags, c.after);
-        EXPECT_EQ(Log, c.reactivates ? Calls { "reactivate" } : Calls {}) << std::hex << c.before << " " << c.mask;
-    }
     const struct {
         uint32_t before;
         WPARAM state;
         uint32_t after;
-        bool reactivates;
-    } activations[] = { { 0, WA_INACTIVE, RunFlagInactive, false }, { RunFlagInactive, WA_ACTIVE, 0, true },
-        { RunFlagClosed | RunFlagInactive, WA_CLICKACTIVE, RunFlagClosed, false },
-        { RunFlagInactive, WA_CLICKACTIVE, 0, true } };
-    for (const auto& c : activations) {
+    } cases[] = { { 0, WA_INACTIVE, RunFlagInactive }, { RunFlagInactive, WA_ACTIVE, 0 },
+        { RunFlagClosed | RunFlagInactive, WA_CLICKACTIVE, RunFlagClosed }, { RunFlagInactive, WA_CLICKACTIVE, 0 } };
+    for (const auto& c : cases) {
         RunFlags = c.before;
         Log.clear();
         SendMessageA(ViewWindow, WM_ACTIVATE, c.state, 0);
         EXPECT_EQ(RunFlags, c.after) << c.state;
-        EXPECT_EQ(Log, c.reactivates ? Calls { "reactivate" } : Calls {}) << c.state;
+        EXPECT_EQ(Log, c.after ? Calls {} : Calls { "reactivate" }) << c.state;
     }
 }
 
@@ -180,10 +162,8 @@ TEST_F(ViewWindowTest, ClosingHidesTheViewThenShowsTheLauncherOrQuits)
 }
 
 // Escape stops the sound and the music, then posts the close; the view closes once it is handled.
-// The arrows drive the axes (Ctrl read at each press), A and Z the height.
-TEST_F(ViewWindowTest, EscapeArrowsAndHeightKeys)
+TEST_F(ViewWindowTest, EscapeStopsSoundAndMusicThenPostsTheClose)
 {
-    keep(ForwardAxis), keep(TurnAxis), keep(ViewPoint);
     RunFlags = 0, WinGStyle = 1;
     ClearEffectLog();
     Log.clear();
@@ -196,31 +176,6 @@ TEST_F(ViewWindowTest, EscapeArrowsAndHeightKeys)
     EXPECT_EQ(RunFlags, 0u);
     DispatchMessageA(&m);
     EXPECT_EQ(RunFlags, RunFlagClosed);
-
-    ForwardAxis = {}, TurnAxis = {};
-    BYTE keys[256] = {};
-    SetKeyboardState(keys);
-    SendMessageA(ViewWindow, WM_KEYDOWN, VK_LEFT, 1);
-    EXPECT_EQ(TurnAxis.limit, 32);
-    EXPECT_EQ(TurnAxis.key, VK_LEFT);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageA(ViewWindow, WM_KEYDOWN, VK_LEFT, 0x40000001); // an auto-repeat
-    EXPECT_EQ(TurnAxis.limit, 1);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    SendMessageA(ViewWindow, WM_KEYDOWN, VK_UP, 1);
-    EXPECT_EQ(ForwardAxis.rate, 6);
-    SendMessageA(ViewWindow, WM_KEYUP, VK_DOWN, 0xC0000001); // not the driving key
-    EXPECT_EQ(ForwardAxis.key, VK_UP);
-    SendMessageA(ViewWindow, WM_KEYUP, VK_UP, 0xC0000001);
-    EXPECT_EQ(ForwardAxis.key, 0);
-    EXPECT_EQ(ForwardAxis.released & 1, 1);
-    const int32_t height = ViewPoint.height;
-    SendMessageA(ViewWindow, WM_KEYDOWN, 'A', 1);
-    EXPECT_EQ(ViewPoint.height, (height + 16) & 1023);
-    SendMessageA(ViewWindow, WM_KEYDOWN, 'Z', 1);
-    EXPECT_EQ(ViewPoint.height, height);
 }
 
 // Frames only while RunFlags is 0, messages before frames (a queued activation resumes them), and

@@ -24,37 +24,32 @@ using Script = std::map<std::string, std::deque<HRESULT>>;
 inline Calls Log; // every faked call in order, "object.Method details"
 inline Calls Boxes; // message boxes as "caption: text"
 inline Script Answers; // queued results per "object.Method"; DD_OK once a queue is empty
+inline int CursorShown = 0; // shows minus hides
 
 inline HRESULT Answer(const std::string& call, const std::string& details = "")
 {
     Log.push_back(details.empty() ? call : call + " " + details);
     std::deque<HRESULT>& queue = Answers[call];
-    if (queue.empty())
-        return DD_OK;
-    const HRESULT result = queue.front();
-    queue.pop_front();
+    const HRESULT result = queue.empty() ? DD_OK : queue.front();
+    if (!queue.empty())
+        queue.pop_front();
     return result;
 }
-
 inline Calls operator+(Calls a, const Calls& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
 inline int RecordBox(const char* text, const char* caption)
 {
     Boxes.push_back(std::string(caption) + ": " + text);
     return IDOK;
 }
-
-inline int CursorShown = 0; // shows minus hides
 inline int WINAPI LogShowCursor(BOOL show)
 {
     Log.push_back(show ? "ShowCursor 1" : "ShowCursor 0");
     return CursorShown += show ? 1 : -1;
 }
-
 // A mode record whose every field differs, so a record copied short or shifted shows.
 inline DDSURFACEDESC Mode(DWORD width, DWORD height, DWORD depth, DWORD tag = 0)
 {
@@ -64,20 +59,10 @@ inline DDSURFACEDESC Mode(DWORD width, DWORD height, DWORD depth, DWORD tag = 0)
     mode.dwWidth = width, mode.dwHeight = height, mode.ddpfPixelFormat.dwRGBBitCount = depth;
     return mode;
 }
-
 inline std::string Hex(DWORD value)
 {
     char text[16];
-    wsprintfA(text, "0x%lX", value);
-    return text;
-}
-
-inline std::string RectText(const RECT* r)
-{
-    char text[64] = "whole surface";
-    if (r)
-        wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom);
-    return text;
+    return std::string(text, wsprintfA(text, "0x%lX", value));
 }
 
 // clang-format off
@@ -105,15 +90,12 @@ public:
 
     UNKNOWN(name)
     // The presenter's only Blt is a fill with colour 0; anything else is logged as such.
-    STDMETHOD(Blt)(LPRECT rect, LPDIRECTDRAWSURFACE source, LPRECT, DWORD flags, LPDDBLTFX fx) override
+    STDMETHOD(Blt)(LPRECT r, LPDIRECTDRAWSURFACE source, LPRECT, DWORD flags, LPDDBLTFX fx) override
     {
         const bool fill = !source && flags == DDBLT_COLORFILL && fx && fx->dwSize == sizeof(DDBLTFX) && !fx->dwFillColor;
-        return Answer(name + ".Blt", fill ? RectText(rect) : "not a colour-0 fill");
+        return Answer(name + ".Blt", fill ? Place(r) : "not a colour-0 fill");
     }
-    STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override
-    {
-        return Answer(name + ".Flip", target || flags ? "with arguments" : "");
-    }
+    STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override { return Answer(name + ".Flip", target || flags ? "with arguments" : ""); }
     STDMETHOD(GetAttachedSurface)(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* surface) override
     {
         const HRESULT result = Answer(name + ".GetAttachedSurface", Hex(caps->dwCaps));
@@ -122,13 +104,12 @@ public:
     }
     STDMETHOD(GetDC)(HDC* result) override { return *result = nullptr, Answer(name + ".GetDC"); }
     STDMETHOD(IsLost)() override { return Answer(name + ".IsLost"); }
-    STDMETHOD(Lock)(LPRECT rect, LPDDSURFACEDESC description, DWORD flags, HANDLE event) override
+    STDMETHOD(Lock)(LPRECT r, LPDDSURFACEDESC description, DWORD flags, HANDLE event) override
     {
         const bool plain = flags == DDLOCK_WAIT && description->dwSize == sizeof(DDSURFACEDESC) && !event;
-        const HRESULT result = Answer(name + ".Lock", RectText(rect) + (plain ? "" : " odd arguments"));
+        const HRESULT result = Answer(name + ".Lock", Place(r) + (plain ? "" : " odd arguments"));
         if (result == DD_OK) {
-            description->dwFlags = granted.dwFlags;
-            description->lpSurface = granted.lpSurface;
+            description->dwFlags = granted.dwFlags, description->lpSurface = granted.lpSurface;
             description->lPitch = granted.lPitch;
             ++locksHeld;
         }
@@ -137,11 +118,7 @@ public:
     STDMETHOD(ReleaseDC)(HDC dc) override { return Answer(name + ".ReleaseDC", dc ? "another context" : ""); }
     STDMETHOD(Restore)() override { return Answer(name + ".Restore"); }
     STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE palette) override { return Answer(name + ".SetPalette", palette ? "" : "null"); }
-    STDMETHOD(Unlock)(LPVOID data) override
-    {
-        --locksHeld;
-        return Answer(name + ".Unlock", data == granted.lpSurface ? "" : "another pointer");
-    }
+    STDMETHOD(Unlock)(LPVOID data) override { return --locksHeld, Answer(name + ".Unlock", data == granted.lpSurface ? "" : "another pointer"); }
     NO(AddAttachedSurface, LPDIRECTDRAWSURFACE) NO(AddOverlayDirtyRect, LPRECT) NO(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
     NO(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) NO(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
     NO(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetBltStatus, DWORD) NO(GetCaps, LPDDSCAPS)
@@ -151,6 +128,13 @@ public:
     NO(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC) NO(SetClipper, LPDIRECTDRAWCLIPPER) NO(UpdateOverlayDisplay, DWORD)
     NO(SetColorKey, DWORD, LPDDCOLORKEY) NO(SetOverlayPosition, LONG, LONG) NO(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
     NO(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
+
+private:
+    static std::string Place(const RECT* r)
+    {
+        return r ? std::to_string(r->left) + "," + std::to_string(r->top) + "," + std::to_string(r->right) + ","
+                + std::to_string(r->bottom) : "whole surface";
+    }
 };
 
 class FakeDirectDraw : public IDirectDraw {
@@ -202,10 +186,7 @@ public:
 // Puts each process-wide record it was handed back as it found it, when the test ends.
 class Kept {
 public:
-    template <typename T> void operator()(T& record)
-    {
-        undo.push_back([&record, saved = record] { record = saved; });
-    }
+    template <typename T> void operator()(T& record) { undo.push_back([&record, saved = record] { record = saved; }); }
     ~Kept()
     {
         for (auto step = undo.rbegin(); step != undo.rend(); ++step)
@@ -239,24 +220,14 @@ protected:
     }
     void TearDown() override
     {
-        if (!directory.empty()) {
-            SetCurrentDirectoryA(previous);
-            RemoveDirectoryA(directory.c_str());
-        }
+        if (!directory.empty())
+            SetCurrentDirectoryA(previous), RemoveDirectoryA(directory.c_str());
     }
     // The state a successful InitFullScreen leaves, without its calls.
     void Activate()
     {
         PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette;
         FullScreenStatus = 0;
-    }
-    // A backdrop of that many rows in one colour; 0 rows leaves it empty.
-    void UseBackdrop(uint16_t rows, uint8_t colour)
-    {
-        picture.assign(size_t(BackdropColumns) * rows, colour);
-        Backdrop = {};
-        if (rows)
-            Backdrop = { picture.data(), uint16_t(BackdropColumns), rows, 0, 0, uint32_t(picture.size()), 0 };
     }
     // A fresh, empty current directory of the test's own, removed when the test ends.
     void InFreshDirectory()
@@ -274,7 +245,6 @@ protected:
     FakeDirectDraw dd;
     FakeSurface primary { "primary" }, back { "back" };
     FakePalette palette;
-    std::vector<uint8_t> picture;
     std::string directory;
     char previous[MAX_PATH];
 };

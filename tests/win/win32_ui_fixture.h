@@ -107,11 +107,6 @@ protected:
     {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
     }
-    void ChooseLine(int line)
-    {
-        SendMessageA(Control(1004), LB_SETCURSEL, WPARAM(line), 0);
-        SendMessageA(CurrentPage, WM_COMMAND, MAKEWPARAM(1004, LBN_SELCHANGE), LPARAM(Control(1004)));
-    }
 
     HWND launcher = nullptr;
     std::vector<DDSURFACEDESC> catalogue;
