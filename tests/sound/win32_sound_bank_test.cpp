@@ -6,7 +6,6 @@
 #include <mmsystem.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,22 +38,16 @@ BOOL WINAPI FakePlay(LPCSTR sound, HMODULE, DWORD flags)
     return TRUE;
 }
 
-std::string Name(int slot)
-{
-    return "snd\\qrvl0" + std::to_string(slot) + ".wav";
-}
-
-// Slots 0, 2, 3 and 4 have files of 100 + slot bytes (slot * 16 + i % 16); slot 1 is missing.
+// In a folder of its own, slots 0, 2, 3 and 4 have files of 100 + slot bytes (slot * 16 + i % 16);
+// slot 1 is missing.
 class SoundBank : public ::testing::Test {
 protected:
     void SetUp() override
     {
         saved = std::exchange(PlaySoundFunction, FakePlay);
         GetCurrentDirectoryA(MAX_PATH, previous);
-        GetTempPathA(MAX_PATH, dir);
-        std::strcat(dir, ("quarvel-sound-" + std::to_string(GetCurrentProcessId())).c_str());
-        CreateDirectoryA(dir, nullptr);
-        SetCurrentDirectoryA(dir);
+        CreateDirectoryA(dir.c_str(), nullptr);
+        SetCurrentDirectoryA(dir.c_str());
         CreateDirectoryA("snd", nullptr);
         for (int slot : { 0, 2, 3, 4 }) {
             FILE* f = std::fopen(Name(slot).c_str(), "wb");
@@ -65,8 +58,7 @@ protected:
         allocs = AllocCount, releases = ReleaseCount;
         ASSERT_EQ(LoadSoundBank(), 0);
         PlayEffect(-1); // every test starts from "nothing requested"
-        Played.clear();
-        Playing = nullptr;
+        Played.clear(), Playing = nullptr;
     }
     void TearDown() override
     {
@@ -75,23 +67,40 @@ protected:
             DeleteFileA(Name(slot).c_str());
         RemoveDirectoryA("snd");
         SetCurrentDirectoryA(previous);
-        RemoveDirectoryA(dir);
+        RemoveDirectoryA(dir.c_str());
         PlaySoundFunction = saved;
     }
+    static std::string Name(int slot) { return "snd\\qrvl0" + std::to_string(slot) + ".wav"; }
     BOOL(WINAPI* saved)(LPCSTR, HMODULE, DWORD);
-    char previous[MAX_PATH], dir[MAX_PATH];
+    char previous[MAX_PATH];
+    const std::string dir = "quarvel-sound-" + std::to_string(GetCurrentProcessId());
     uint32_t allocs, releases;
 };
+
+// Every file that exists is loaded whole, the rest left empty; the release stops playback first.
+TEST_F(SoundBank, LoadsEveryFileThatExistsAndReleaseStopsPlaybackFirst)
+{
+    EXPECT_EQ(AllocCount - allocs, 4u);
+    for (int slot = -1; slot <= 5; ++slot) {
+        const auto* image = static_cast<const uint8_t*>(SoundSlotImage(slot));
+        ASSERT_EQ(image != nullptr, slot == 0 || (slot >= 2 && slot <= 4)) << slot;
+        EXPECT_TRUE(!image || (image[0] == slot * 16 && image[99 + slot] == slot * 16 + ((99 + slot) & 15))) << slot;
+    }
+    PlayEffect(4);
+    Played.clear();
+    EXPECT_EQ(FreeSoundBank(), 0);
+    EXPECT_EQ(Played, Calls { "stop" }); // nothing plays from an image about to go
+    EXPECT_EQ(SoundSlotImage(4), nullptr);
+    EXPECT_EQ(FreeSoundBank(), -1);
+    EXPECT_EQ(ReleaseCount - releases, 4u);
+}
 
 // A repeat of the playing effect is dropped; another effect cuts it off; a stop or an empty slot
 // stops it, after which the same slot counts as a new effect. -2 stands for a sound from elsewhere.
 TEST_F(SoundBank, TheInterruptionRule)
 {
-    const struct {
-        std::vector<int> requests;
-        Calls calls; // of the last request
-        int previous, playing; // its result, and the slot playing after it (-1: none)
-    } cases[] = {
+    // calls: of the last request; previous: its result; playing: the slot playing after it (-1: none)
+    const struct { std::vector<int> requests; Calls calls; int previous, playing; } cases[] = {
         { { 3, 3, 3 }, { "try 3" }, 3, 3 },
         { { 3, 0 }, { "try 0", "stop", "cut 0" }, 3, 0 },
         { { 4, -1 }, { "stop" }, 4, -1 },
@@ -113,25 +122,6 @@ TEST_F(SoundBank, TheInterruptionRule)
         EXPECT_EQ(previous, c.previous);
         EXPECT_EQ(Playing, SoundSlotImage(c.playing));
     }
-}
-
-// Every file that exists is loaded whole, the rest left empty; the release stops playback first.
-TEST_F(SoundBank, LoadsEveryFileThatExistsAndReleaseStopsPlaybackFirst)
-{
-    EXPECT_EQ(AllocCount - allocs, 4u);
-    for (int slot = -1; slot <= 5; ++slot) {
-        const auto* image = static_cast<const uint8_t*>(SoundSlotImage(slot));
-        ASSERT_EQ(image != nullptr, slot == 0 || (slot >= 2 && slot <= 4)) << slot;
-        EXPECT_TRUE(!image || (image[0] == slot * 16 && image[99 + slot] == slot * 16 + ((99 + slot) & 15))) << slot;
-    }
-    PlayEffect(4);
-    Played.clear();
-    EXPECT_EQ(FreeSoundBank(), 0);
-    EXPECT_EQ(Played, Calls { "stop" }); // nothing plays from an image about to go
-    EXPECT_EQ(ReleaseCount - releases, 4u);
-    EXPECT_EQ(SoundSlotImage(4), nullptr);
-    EXPECT_EQ(FreeSoundBank(), -1);
-    EXPECT_EQ(ReleaseCount - releases, 4u);
 }
 
 // Each image refused its memory in turn: that slot stays empty and silent, the others load.

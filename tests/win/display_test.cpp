@@ -9,7 +9,7 @@
 
 namespace {
 
-// Unknown codes share one buffer, which a known code leaves alone.
+// Known codes (0 among them) have their texts; unknown ones share one buffer, which a known code leaves alone.
 TEST(DDErrorText, KnownCodesUnknownCodesAndTheSharedBuffer)
 {
     EXPECT_STREQ(DDErrorText(0), "No error");
@@ -46,13 +46,7 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
     const std::vector<DDSURFACEDESC> six = { Mode(320, 200, 8, 1), Mode(320, 200, 16, 2), Mode(320, 200, 32, 3),
         Mode(640, 480, 8, 4), Mode(640, 480, 8, 5), Mode(1024, 768, 16, 6) };
     const Calls made = { "DirectDrawCreate", "dd.EnumDisplayModes", "dd.Release" };
-    const struct {
-        Script script;
-        bool blockFile;
-        size_t modes;
-        int result;
-        Calls log, boxes;
-    } cases[] = {
+    const struct { Script script; bool blockFile; size_t modes; int result; Calls log, boxes; } cases[] = {
         { {}, false, 6, 0, made, {} },
         { { { "DirectDrawCreate", { DDERR_NODIRECTDRAWHW } } }, false, 2, -1, { "DirectDrawCreate" },
             { std::string("DirectDraw Error: ") + DDErrorText(DDERR_NODIRECTDRAWHW) } },
@@ -89,7 +83,6 @@ const std::string Whole = "0,0,640,480";
 const Calls SetUpCalls = { "dd.SetCooperativeLevel 0x11", "dd.SetDisplayMode 640x480x8",
     "dd.CreateSurface 0x21 0x218 1", "primary.GetAttachedSurface 0x4", "dd.CreatePalette 0x4", "primary.SetPalette",
     "ShowCursor 0", "primary.Blt " + Whole, "back.Blt " + Whole };
-const Calls Cleared = { "primary.Restore", "primary.Blt " + Whole, "back.Blt " + Whole };
 
 using FullScreen = DisplayTest;
 
@@ -100,12 +93,8 @@ TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
 {
     const Calls normal = { "dd.SetCooperativeLevel 0x8" }, desktop = Calls { "dd.RestoreDisplayMode" } + normal;
     const std::string generic = DDErrorText(DDERR_GENERIC), refused = DDErrorText(DDERR_INVALIDPARAMS);
-    const struct {
-        size_t step; // how many of SetUpCalls ran, the last one failing; 0: none fails
-        Script script;
-        int result;
-        Calls undo, boxes;
-    } cases[] = {
+    // step: how many of SetUpCalls ran, the last one failing; 0: none fails
+    const struct { size_t step; Script script; int result; Calls undo, boxes; } cases[] = {
         { 1, { { "dd.SetCooperativeLevel", { DDERR_GENERIC } } }, -1, {}, { "SetCooperativeLevel() failed: " + generic } },
         { 2, { { "dd.SetDisplayMode", { DDERR_GENERIC } } }, -2, normal, { "SetDisplayMode() failed: " + generic } },
         { 3, { { "dd.CreateSurface", { DDERR_GENERIC } } }, -3, desktop, { "CreateSurface() failed: " + generic } },
@@ -137,43 +126,6 @@ TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
     }
 }
 
-// RestoreSurfaces, PresentFrame's flips and ReactivateDisplay on a lost or still busy surface.
-TEST_F(FullScreen, LostSurfacesAreRestoredAndPendingFlipsAskedAgain)
-{
-    const std::string flip = "primary.Flip", restore = "primary.Restore", lost = "primary.IsLost";
-    int (*const clear0)() = [] { return RestoreSurfaces(0); };
-    int (*const clear1)() = [] { return RestoreSurfaces(1); };
-    int (*const reactivate)() = [] { return ReactivateDisplay(), 0; };
-    const struct {
-        int (*act)();
-        bool active;
-        Script script;
-        int result;
-        Calls log;
-    } cases[] = {
-        { clear0, true, {}, 0, { restore } },
-        { clear1, true, { { restore, { DDERR_WRONGMODE } } }, int(DDERR_WRONGMODE), Cleared },
-        { PresentFrame, true, { { flip, { DDERR_WASSTILLDRAWING, DDERR_WASSTILLDRAWING } } }, 0, { flip, flip, flip } },
-        { PresentFrame, true, { { flip, { DDERR_SURFACELOST } } }, 0, { flip, restore, flip } },
-        { PresentFrame, true, { { flip, { DDERR_SURFACELOST } }, { restore, { DDERR_WRONGMODE } } }, 1, { flip, restore } },
-        { PresentFrame, true, { { flip, { DDERR_WASSTILLDRAWING, DDERR_NOTFLIPPABLE } } }, -1, { flip, flip } },
-        { PresentFrame, false, {}, -1, {} },
-        { reactivate, true, { { lost, { DDERR_SURFACELOST } } }, 0, Calls { lost } + Cleared },
-        { reactivate, true, { { lost, { DDERR_GENERIC } } }, 0, { lost } },
-        { reactivate, false, { { lost, { DDERR_SURFACELOST } } }, 0, {} },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        FullScreenStatus = -1;
-        if (c.active)
-            Activate();
-        Log.clear();
-        Answers = c.script;
-        EXPECT_EQ(c.act(), c.result);
-        EXPECT_EQ(Log, c.log);
-    }
-}
-
 // A frame on a 640 x 480 mode: its 320 x 240 viewport lies at (160, 120) to (480, 360), drawn at the
 // locked pitch; Lock -1 refused, -2 lost for good, -3 described nothing; band fills where the backdrop
 // does not reach, retried, restored or given up.
@@ -188,32 +140,22 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
     const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt";
     const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121",
                       bottom = "back.Blt 160,358,480,360";
+    const Calls Cleared = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
     const Calls Drawn = { "back.Unlock", "back.GetDC", "back.ReleaseDC", "primary.Flip" };
     const DWORD Memory = DDSD_LPSURFACE;
-    const struct {
-        uint16_t rows; // of the backdrop; 0: none
-        DWORD fields;
-        Script script;
-        int result;
-        Calls log;
-    } cases[] = {
+    const HRESULT Lost = DDERR_SURFACELOST;
+    // rows: of the backdrop (0: none); fields: what the granted Lock describes
+    const struct { uint16_t rows; DWORD fields; Script script; int result; Calls log; } cases[] = {
         { 240, DDSD_LPSURFACE | DDSD_PITCH, {}, 0, Calls { Lock } + Drawn },
         { 240, Memory, { { lock, { DDERR_INVALIDRECT } } }, -1, { Lock } },
-        { 240, Memory, { { lock, { DDERR_SURFACELOST } }, { restore, { DDERR_WRONGMODE } } }, -2, { Lock, restore } },
-        { 240, DDSD_PITCH, { { lock, { DDERR_SURFACELOST, DDERR_SURFACELOST } } }, 0,
-            Calls { Lock, restore, Lock, restore, Lock } + Drawn },
-        { 240, Memory, { { lock, { DDERR_SURFACELOST, DDERR_GENERIC } } }, -1, { Lock, restore, Lock } },
+        { 240, Memory, { { lock, { Lost } }, { restore, { DDERR_WRONGMODE } } }, -2, { Lock, restore } },
+        { 240, DDSD_PITCH, { { lock, { Lost, Lost } } }, 0, Calls { Lock, restore, Lock, restore, Lock } + Drawn },
         { 240, DDSD_CAPS | 0x10 | 0x200 | DDSD_MIPMAPCOUNT | DDSD_REFRESHRATE, {}, -3, { Lock, "back.Unlock" } },
-        { 240, DDSD_CAPS | DDSD_CKSRCBLT, {}, 0, Calls { Lock } + Drawn }, // one field inside the mask
-        { 240, Memory, { { "back.GetDC", { DDERR_SURFACELOST } } }, 0, { Lock, "back.Unlock", "back.GetDC", "primary.Flip" } },
+        { 240, Memory, { { "back.GetDC", { Lost } } }, 0, { Lock, "back.Unlock", "back.GetDC", "primary.Flip" } },
         { 239, Memory, {}, 0, Calls { "back.Blt 160,359,480,360", Lock } + Drawn },
         { 0, Memory, {}, 0, Calls { "back.Blt 160,120,480,240", "back.Blt 160,240,480,360", Lock } + Drawn },
-        { 237, Memory, { { blt, { DDERR_WASSTILLDRAWING, DDERR_WASSTILLDRAWING } } }, 0,
-            Calls { top, top, top, bottom, Lock } + Drawn },
-        { 237, Memory, { { blt, { DDERR_SURFACELOST } } }, 0, Calls { top } + Cleared + Calls { top, bottom, Lock } + Drawn },
-        { 237, Memory, { { blt, { DDERR_SURFACELOST } }, { restore, { DDERR_WRONGMODE } } }, 0,
-            Calls { top } + Cleared + Calls { Lock } + Drawn },
-        { 237, Memory, { { blt, { DDERR_INVALIDRECT } } }, 0, Calls { top, Lock } + Drawn },
+        { 237, Memory, { { blt, { Lost } } }, 0, Calls { top } + Cleared + Calls { top, bottom, Lock } + Drawn },
+        { 237, Memory, { { blt, { Lost } }, { restore, { DDERR_WRONGMODE } } }, 0, Calls { top } + Cleared + Calls { Lock } + Drawn },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);

@@ -1,20 +1,12 @@
-// The Windows spine: the start-up chain and its codes, the palette step for real, RunFlags, the view
-// window's messages and keys, and the message loop.
+// The Windows spine: the start-up chain and its codes, the palette step for real, and the view
+// window's activation.
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
-#include "app/config.h"
 #include "base/alloc.h"
-#include "sound/sound.h"
-#include "win32/app/win32_frame.h"
-#include "win32/app/win32_program.h"
-#include "win32/app/win32_view_window.h"
-#include "win32_ui_fixture.h"
+#include "win32_display_fakes.h"
 
 namespace {
-
-using namespace ui_test;
 
 // Step k failing (0: none; a failure is any result but 0) ends with its code after tearing down
 // the steps before it in reverse; a second shutdown finds nothing set up.
@@ -98,16 +90,10 @@ TEST_F(DisplayTest, ThePaletteComesFromTheFileAndTheSystemAndStartsTheChain)
         EXPECT_EQ(FreePalette(), -1);
         EXPECT_EQ(FreeViewWindow(), -1);
     }
+    EXPECT_EQ(InitViewWindow(GetModuleHandleA("kernel32.dll")), 1); // no icon 101 there
+    EXPECT_EQ(FreeViewWindow(), -1);
     DeleteFileA("sc\\nosystem.pal");
     RemoveDirectoryA("sc");
-}
-
-// A view window needs icon 101: the program's resources are not in kernel32.
-TEST(ViewWindow, NeedsItsIcon)
-{
-    EXPECT_EQ(InitViewWindow(GetModuleHandleA("kernel32.dll")), 1);
-    EXPECT_EQ(ViewWindowStatus, -1);
-    EXPECT_EQ(FreeViewWindow(), -1);
 }
 
 // ---- RunFlags and the view window, on the launcher fixture's logged music and reactivation ----
@@ -117,11 +103,8 @@ using ViewWindowTest = LauncherTest;
 // Deactivation sets bit 0 and activation clears it, reactivating the display when that leaves 0.
 TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
 {
-    const struct {
-        uint32_t before;
-        WPARAM state;
-        uint32_t after;
-    } cases[] = { { 0, WA_INACTIVE, RunFlagInactive }, { RunFlagInactive, WA_ACTIVE, 0 },
+    const struct { uint32_t before; WPARAM state; uint32_t after; } cases[] = {
+        { 0, WA_INACTIVE, RunFlagInactive }, { RunFlagInactive, WA_ACTIVE, 0 },
         { RunFlagClosed | RunFlagInactive, WA_CLICKACTIVE, RunFlagClosed }, { RunFlagInactive, WA_CLICKACTIVE, 0 } };
     for (const auto& c : cases) {
         RunFlags = c.before;
@@ -130,80 +113,6 @@ TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
         EXPECT_EQ(RunFlags, c.after) << c.state;
         EXPECT_EQ(Log, c.after ? Calls {} : Calls { "reactivate" }) << c.state;
     }
-}
-
-// The close, and the stop alone at the program's end: the view hidden, not destroyed, its music
-// closed, then the launcher shown or, after a jump start, the quit.
-TEST_F(ViewWindowTest, ClosingHidesTheViewThenShowsTheLauncherOrQuits)
-{
-    const struct {
-        int32_t jump;
-        bool close, launcherShown, quits;
-    } cases[] = { { 0, true, true, false }, { 1, true, false, true }, { 1, false, false, false } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        Launcher = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        JumpToDX = c.jump, RunFlags = 0, WinGStyle = 1;
-        ShowWindow(ViewWindow, SW_SHOW);
-        Log.clear();
-        if (c.close)
-            EXPECT_EQ(SendMessageA(ViewWindow, WM_CLOSE, 0, 0), 0);
-        else
-            StopView();
-        EXPECT_NE(RunFlags & RunFlagClosed, 0u);
-        EXPECT_FALSE(IsWindowVisible(ViewWindow));
-        EXPECT_TRUE(IsWindow(ViewWindow));
-        EXPECT_EQ(IsWindowVisible(Launcher) != 0, c.launcherShown);
-        EXPECT_EQ(Log, MusicStopped);
-        MSG m;
-        EXPECT_EQ(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && m.wParam == 0, c.quits);
-        DestroyWindow(std::exchange(Launcher, nullptr));
-    }
-}
-
-// Escape stops the sound and the music, then posts the close; the view closes once it is handled.
-TEST_F(ViewWindowTest, EscapeStopsSoundAndMusicThenPostsTheClose)
-{
-    RunFlags = 0, WinGStyle = 1;
-    ClearEffectLog();
-    Log.clear();
-    SendMessageA(ViewWindow, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    ASSERT_EQ(EffectLogCount, 1);
-    EXPECT_EQ(EffectLog[0], -1);
-    EXPECT_EQ(Log, MusicStopped);
-    MSG m;
-    ASSERT_TRUE(PeekMessageA(&m, ViewWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
-    EXPECT_EQ(RunFlags, 0u);
-    DispatchMessageA(&m);
-    EXPECT_EQ(RunFlags, RunFlagClosed);
-}
-
-// Frames only while RunFlags is 0, messages before frames (a queued activation resumes them), and
-// the quit destroys the launcher.
-int Frames = 0;
-TEST_F(ViewWindowTest, TheMessageLoop)
-{
-    RenderFrameFunction = [] {
-        if (++Frames == 3)
-            PostQuitMessage(0);
-        return 0;
-    };
-    RunFlags = RunFlagInactive;
-    PostMessageA(ViewWindow, WM_USER, 0, 0);
-    PostQuitMessage(0);
-    RunMessageLoop();
-    EXPECT_EQ(Frames, 0);
-    PostMessageA(ViewWindow, WM_ACTIVATE, WA_ACTIVE, 0);
-    Log.clear();
-    RunMessageLoop();
-    EXPECT_EQ(Log, Calls { "reactivate" });
-    EXPECT_EQ(Frames, 3);
-    ASSERT_NE(OpenLauncher(), nullptr);
-    RunFlags = RunFlagClosed;
-    PostQuitMessage(0);
-    RunMessageLoop();
-    EXPECT_FALSE(IsWindow(std::exchange(launcher, nullptr)));
-    EXPECT_EQ(Launcher, nullptr);
 }
 
 } // namespace
