@@ -1,12 +1,7 @@
-// inspector.exe: finds another program's windows from outside, for the end-to-end scripts.
-//
-//   inspector.exe wait TITLE visible|hidden|gone SECONDS   exit 1 when the state is not reached in time
-//   inspector.exe rect TITLE [ID]   "left top right bottom" on screen, of the window or of its control ID
-//   inspector.exe close TITLE       asks the window to close, as its close box would
-//   inspector.exe cycles N          N times: Go on the launcher, then Escape in the view, each
-//                                   waited for (exit 1 when a step is not reached in 30 s)
-//
-// Exit: 0 done, 1 no such window or time-out, 2 bad arguments. "Quarvel" and "quarvel" are different titles.
+// inspector.exe: finds another program's windows from outside, for the end-to-end scripts (usage in
+// main). rect prints a window's or its control's place on screen; cycles posts Go to the launcher, then
+// Escape to the view, each waited for. Exit: 0 done, 1 no such window or time-out, 2 bad arguments.
+// "Quarvel" (the launcher) and "quarvel" (the view) are different titles.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,7 +11,7 @@
 namespace {
 
 struct Search {
-    const char* title;
+    const char* title; // or, when null, the control ID to find
     int id;
     HWND found;
 };
@@ -32,17 +27,20 @@ BOOL CALLBACK Match(HWND window, LPARAM data)
     return FALSE;
 }
 
-HWND Find(const char* title)
+HWND Find(const char* title, const char* id = nullptr)
 {
     Search search = { title, 0, nullptr };
     EnumWindows(Match, LPARAM(&search));
+    const HWND window = search.found;
+    if (window && id) { // any descendant: the launcher's pages are children of its tab control
+        search = { nullptr, std::atoi(id), nullptr };
+        EnumChildWindows(window, Match, LPARAM(&search));
+    }
     return search.found;
 }
 
 int Wait(const char* title, const char* state, double seconds)
 {
-    if (std::strcmp(state, "visible") && std::strcmp(state, "hidden") && std::strcmp(state, "gone"))
-        return 2;
     for (const DWORD start = GetTickCount();; Sleep(100)) {
         HWND window = Find(title);
         const bool visible = window && IsWindowVisible(window);
@@ -53,28 +51,13 @@ int Wait(const char* title, const char* state, double seconds)
     }
 }
 
-int Rect(const char* title, const char* id)
-{
-    HWND window = Find(title);
-    if (window && id) { // any descendant: the launcher's pages are children of its tab control
-        Search search = { nullptr, std::atoi(id), nullptr };
-        EnumChildWindows(window, Match, LPARAM(&search));
-        window = search.found;
-    }
-    RECT r;
-    if (!window || !GetWindowRect(window, &r))
-        return 1;
-    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    return 0;
-}
-
 // Go as its button sends it, and Escape as the keyboard sends it, posted from outside.
 int Cycles(int count)
 {
     for (int i = 0; i < count; ++i) {
-        HWND launcher = Find("Quarvel");
-        if (!launcher || Wait("Quarvel", "visible", 30))
+        if (Wait("Quarvel", "visible", 30))
             return 1;
+        HWND launcher = Find("Quarvel");
         PostMessageA(launcher, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), LPARAM(GetDlgItem(launcher, 1009)));
         if (Wait("quarvel", "visible", 30))
             return 1;
@@ -90,15 +73,20 @@ int Cycles(int count)
 
 int main(int argc, char** argv)
 {
-    if (argc == 5 && !std::strcmp(argv[1], "wait"))
+    const char* command = argc > 1 ? argv[1] : "";
+    RECT r;
+    if (argc == 5 && !std::strcmp(command, "wait") && argv[3][0] && std::strchr("vhg", argv[3][0]))
         return Wait(argv[2], argv[3], std::atof(argv[4]));
-    if ((argc == 3 || argc == 4) && !std::strcmp(argv[1], "rect"))
-        return Rect(argv[2], argc == 4 ? argv[3] : nullptr);
-    if (argc == 3 && !std::strcmp(argv[1], "close")) {
-        HWND window = Find(argv[2]);
-        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if ((argc == 3 || argc == 4) && !std::strcmp(command, "rect")) {
+        HWND window = Find(argv[2], argc == 4 ? argv[3] : nullptr);
+        if (!window || !GetWindowRect(window, &r))
+            return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
     }
-    if (argc == 3 && !std::strcmp(argv[1], "cycles"))
+    if (argc == 3 && !std::strcmp(command, "close"))
+        return Find(argv[2]) && PostMessageA(Find(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (argc == 3 && !std::strcmp(command, "cycles"))
         return Cycles(std::atoi(argv[2]));
     std::fprintf(stderr, "usage: inspector.exe wait TITLE visible|hidden|gone SECONDS | rect TITLE [ID] | "
                          "close TITLE | cycles N\n");
