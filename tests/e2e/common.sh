@@ -1,6 +1,5 @@
-# Sourced by the end-to-end scripts (arguments: DIST [32|64]): the architecture, a display, a
-# scratch folder $work and, on exit, the program stopped, the display stopped and $work removed
-# (kept after a failure, for its screenshots and logs).
+# Sourced by the end-to-end scripts (arguments: DIST [32|64]): the architecture, a display, a scratch
+# folder $work and, on exit, the program and the display stopped and $work removed (kept on a failure).
 set -uo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 dist=$(realpath "${1:-$DIST}")
@@ -17,9 +16,8 @@ trap cleanup EXIT
 ensure_display || exit 1
 fail() { failed=1; echo "FAILED: $* (files in $work)" >&2; exit 1; }
 pass() { echo "ok: $*"; }
-# inspect ARGS: inspector.exe (see win32_window_reader.cpp); await TITLE STATE SECONDS.
-inspect() { timeout 900 "$WINELOADER" "$inspector" "$@" 2>/dev/null | tr -d '\r'; }
-await() { inspect wait "$@" >/dev/null; }
+inspect() { timeout 900 "$WINELOADER" "$inspector" "$@" 2>/dev/null | tr -d '\r'; } # win32_window_reader.cpp
+await() { inspect wait "$@" >/dev/null; } # TITLE STATE SECONDS
 # start DIR NAME: the Windows program in DIR, its output in $work/NAME.log.
 start() {
   (cd "$1" && exec "$WINELOADER" "$PROGRAM" >"$work/$2.log" 2>&1) &

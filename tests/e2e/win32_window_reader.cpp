@@ -1,7 +1,6 @@
-// inspector.exe: finds another program's windows from outside, for the end-to-end scripts (usage in
-// main). rect prints a window's or its control's place on screen; cycles posts Go to the launcher, then
-// Escape to the view, each waited for. Exit: 0 done, 1 no such window or time-out, 2 bad arguments.
-// "Quarvel" (the launcher) and "quarvel" (the view) are different titles.
+// inspector.exe: finds the program's windows from outside, for the end-to-end scripts (usage in main).
+// rect prints a window's or its control's place on screen; cycles posts Go to the launcher, then Escape
+// to the view, each waited for. Exit: 0 done, 1 no such window or time-out, 2 bad arguments.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,33 +9,10 @@
 
 namespace {
 
-struct Search {
-    const char* title; // or, when null, the control ID to find
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM data)
+// The launcher is a dialog titled "Quarvel", the view a window of class and title "quarvel".
+HWND Find(const char* title)
 {
-    auto* search = reinterpret_cast<Search*>(data);
-    char text[512];
-    GetWindowTextA(window, text, sizeof text);
-    if (search->title ? std::strcmp(text, search->title) != 0 : GetDlgCtrlID(window) != search->id)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND Find(const char* title, const char* id = nullptr)
-{
-    Search search = { title, 0, nullptr };
-    EnumWindows(Match, LPARAM(&search));
-    const HWND window = search.found;
-    if (window && id) { // any descendant: the launcher's pages are children of its tab control
-        search = { nullptr, std::atoi(id), nullptr };
-        EnumChildWindows(window, Match, LPARAM(&search));
-    }
-    return search.found;
+    return FindWindowA(std::strcmp(title, "quarvel") ? "#32770" : "quarvel", title);
 }
 
 int Wait(const char* title, const char* state, double seconds)
@@ -74,21 +50,22 @@ int Cycles(int count)
 int main(int argc, char** argv)
 {
     const char* command = argc > 1 ? argv[1] : "";
+    HWND window = argc > 2 ? Find(argv[2]) : nullptr;
     RECT r;
     if (argc == 5 && !std::strcmp(command, "wait") && argv[3][0] && std::strchr("vhg", argv[3][0]))
         return Wait(argv[2], argv[3], std::atof(argv[4]));
     if ((argc == 3 || argc == 4) && !std::strcmp(command, "rect")) {
-        HWND window = Find(argv[2], argc == 4 ? argv[3] : nullptr);
+        window = argc == 4 ? GetDlgItem(window, std::atoi(argv[3])) : window;
         if (!window || !GetWindowRect(window, &r))
             return 1;
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
-    if (argc == 3 && !std::strcmp(command, "close"))
-        return Find(argv[2]) && PostMessageA(Find(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (argc == 3 && !std::strcmp(command, "close")) // a null window would post to this thread
+        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
     if (argc == 3 && !std::strcmp(command, "cycles"))
         return Cycles(std::atoi(argv[2]));
-    std::fprintf(stderr, "usage: inspector.exe wait TITLE visible|hidden|gone SECONDS | rect TITLE [ID] | "
+    std::fprintf(stderr, "usage: inspector.exe wait TITLE visible|hidden|gone SECONDS | rect TITLE [CONTROL ID] | "
                          "close TITLE | cycles N\n");
     return 2;
 }

@@ -77,24 +77,6 @@ protected:
     uint32_t allocs, releases;
 };
 
-// Every file that exists is loaded whole, the rest left empty; the release stops playback first.
-TEST_F(SoundBank, LoadsEveryFileThatExistsAndReleaseStopsPlaybackFirst)
-{
-    EXPECT_EQ(AllocCount - allocs, 4u);
-    for (int slot = -1; slot <= 5; ++slot) {
-        const auto* image = static_cast<const uint8_t*>(SoundSlotImage(slot));
-        ASSERT_EQ(image != nullptr, slot == 0 || (slot >= 2 && slot <= 4)) << slot;
-        EXPECT_TRUE(!image || (image[0] == slot * 16 && image[99 + slot] == slot * 16 + ((99 + slot) & 15))) << slot;
-    }
-    PlayEffect(4);
-    Played.clear();
-    EXPECT_EQ(FreeSoundBank(), 0);
-    EXPECT_EQ(Played, Calls { "stop" }); // nothing plays from an image about to go
-    EXPECT_EQ(SoundSlotImage(4), nullptr);
-    EXPECT_EQ(FreeSoundBank(), -1);
-    EXPECT_EQ(ReleaseCount - releases, 4u);
-}
-
 // A repeat of the playing effect is dropped; another effect cuts it off; a stop or an empty slot
 // stops it, after which the same slot counts as a new effect. -2 stands for a sound from elsewhere.
 TEST_F(SoundBank, TheInterruptionRule)
@@ -124,21 +106,30 @@ TEST_F(SoundBank, TheInterruptionRule)
     }
 }
 
-// Each image refused its memory in turn: that slot stays empty and silent, the others load.
-TEST_F(SoundBank, ARefusedImageLeavesOnlyItsSlotEmpty)
+// Every file that exists is loaded whole (k = 0), or with the k-th image refused its memory, all but that
+// one, whose slot stays empty and silent; the release stops playback first and gives every block back.
+TEST_F(SoundBank, LoadsEveryFileThatExistsButARefusedImageAndReleasesAfterAStop)
 {
     const int files[] = { 0, 2, 3, 4 };
-    for (int k = 1; k <= 4; ++k) {
+    for (int k = 0; k <= 4; ++k) {
         FreeSoundBank();
         FailAllocationAt(uint32_t(k));
         ASSERT_EQ(LoadSoundBank(), 0);
         FailAllocationAt(0);
-        for (const int slot : files)
-            EXPECT_EQ(SoundSlotImage(slot) == nullptr, slot == files[k - 1]) << k << " " << slot;
-        PlayEffect(files[k - 1]);
+        for (int slot = -1; slot <= 5; ++slot) {
+            const auto* image = static_cast<const uint8_t*>(SoundSlotImage(slot));
+            const bool loaded = (slot == 0 || (slot >= 2 && slot <= 4)) && (!k || slot != files[k - 1]);
+            ASSERT_EQ(image != nullptr, loaded) << k << " " << slot;
+            EXPECT_TRUE(!image || (image[0] == slot * 16 && image[99 + slot] == slot * 16 + ((99 + slot) & 15)));
+        }
+        PlayEffect(k ? files[k - 1] : 1);
         EXPECT_EQ(Playing, nullptr) << k;
     }
-    FreeSoundBank();
+    PlayEffect(4);
+    Played.clear();
+    EXPECT_EQ(FreeSoundBank(), 0);
+    EXPECT_EQ(Played, Calls { "stop" }); // nothing plays from an image about to go
+    EXPECT_EQ(FreeSoundBank(), -1);
     EXPECT_EQ(AllocCount - allocs, ReleaseCount - releases);
 }
 

@@ -1,9 +1,11 @@
-// The Windows spine: the start-up chain and its codes, the palette step for real, and the view
-// window's activation.
-#include <cstdio>
-#include <cstring>
+// The shell: the start-up chain and its codes, the view window's activation, the launcher's tabs and
+// pages, Go's limits and the start of the view, the main loop's keys and quit, the window presenter,
+// the centring, the Display page and the video-modes dialog.
+#include <algorithm>
+#include <utility>
 
 #include "base/alloc.h"
+#include "win32/ui/win32_centre.h"
 #include "win32_display_fakes.h"
 
 namespace {
@@ -47,61 +49,8 @@ TEST_F(DisplayTest, AFailureAtStepKTearsDownTheStepsBeforeItInReverseAndEndsWith
     }
 }
 
-// The palette from sc\nosystem.pal (none, a short one, a whole one), and the chain's first step for real:
-// without it the program ends with -5 and no window, with it the chain starts and stops balanced, its
-// view window gone and the tear-downs finding nothing left.
-TEST_F(DisplayTest, ThePaletteComesFromTheFileAndTheSystemAndStartsTheChain)
-{
-    keep(ProgramPaletteHandle);
-    InFreshDirectory();
-    CreateDirectoryA("sc", nullptr);
-    const auto byte = [](int i) { return BYTE((i * 7 + 3) & 255); };
-    for (const int bytes : { -1, 3 * 100 + 1, 768 }) {
-        SCOPED_TRACE(bytes);
-        FILE* file = bytes < 0 ? nullptr : std::fopen("sc\\nosystem.pal", "wb");
-        for (int i = 0; i < bytes; ++i)
-            std::fputc(byte(i), file);
-        if (file)
-            std::fclose(file);
-        const uint32_t allocs = AllocCount, releases = ReleaseCount;
-        EXPECT_EQ(InitProgram(GetModuleHandleA(nullptr)), bytes < 0 ? -5 : 0);
-        const HWND view = FindWindowA("quarvel", "quarvel"); // hidden, a plain popup
-        EXPECT_EQ(view ? GetWindowLongA(view, GWL_STYLE) & (WS_VISIBLE | WS_POPUP | WS_CAPTION | WS_BORDER) : 0,
-            bytes > 0 ? LONG(WS_POPUP) : 0);
-        EXPECT_EQ(PaletteStatus, bytes < 0 ? -1 : 0);
-        for (int i = 10; bytes > 0 && i <= 245; ++i) {
-            const PALETTEENTRY& e = ProgramPalette.entries[i];
-            const auto read = [&](int at) { return at < bytes ? byte(at) : BYTE(0); }; // missing: black
-            const PALETTEENTRY expected = { read(3 * i), read(3 * i + 1), read(3 * i + 2), PC_RESERVED };
-            ASSERT_EQ(std::memcmp(&e, &expected, 4), 0) << i;
-        }
-        if (bytes > 0) { // the static colours are the system's: black first and white last
-            EXPECT_EQ(ProgramPalette.entries[0].peRed + ProgramPalette.entries[0].peBlue, 0);
-            EXPECT_EQ(ProgramPalette.entries[255].peGreen + ProgramPalette.entries[255].peBlue, 510);
-            PALETTEENTRY gdi[256];
-            ASSERT_EQ(GetPaletteEntries(ProgramPaletteHandle, 0, 256, gdi), 256u);
-            EXPECT_EQ(std::memcmp(gdi + 10, ProgramPalette.entries + 10, 236 * 4), 0);
-        }
-        EXPECT_EQ(FreeProgram(), 0);
-        EXPECT_EQ(FindWindowA("quarvel", nullptr), nullptr);
-        EXPECT_EQ(AllocCount - allocs, ReleaseCount - releases);
-        EXPECT_EQ(PaletteStatus, -1);
-        EXPECT_EQ(MemoryDCStatus, -1);
-        EXPECT_EQ(FreePalette(), -1);
-        EXPECT_EQ(FreeViewWindow(), -1);
-    }
-    EXPECT_EQ(InitViewWindow(GetModuleHandleA("kernel32.dll")), 1); // no icon 101 there
-    EXPECT_EQ(FreeViewWindow(), -1);
-    DeleteFileA("sc\\nosystem.pal");
-    RemoveDirectoryA("sc");
-}
-
-// ---- RunFlags and the view window, on the launcher fixture's logged music and reactivation ----
-
-using ViewWindowTest = LauncherTest;
-
 // Deactivation sets bit 0 and activation clears it, reactivating the display when that leaves 0.
-TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
+TEST_F(LauncherTest, ActivationSetsAndClearsBitZero)
 {
     const struct { uint32_t before; WPARAM state; uint32_t after; } cases[] = {
         { 0, WA_INACTIVE, RunFlagInactive }, { RunFlagInactive, WA_ACTIVE, 0 },
@@ -113,6 +62,251 @@ TEST_F(ViewWindowTest, ActivationSetsAndClearsBitZero)
         EXPECT_EQ(RunFlags, c.after) << c.state;
         EXPECT_EQ(Log, c.after ? Calls {} : Calls { "reactivate" }) << c.state;
     }
+}
+
+
+template <int Entry> int LogApply(HWND page)
+{
+    return Log.push_back("apply " + std::to_string(Entry) + (page == CurrentPage ? "" : " another page")), 0;
+}
+
+// A page whose template fails to load loses only its tab; tab positions and table entries then part
+// ways, yet Go on each tab applies the page shown, with the callback of its own entry.
+TEST_F(LauncherTest, APageThatFailsToLoadLosesOnlyItsTab)
+{
+    int (*const appliers[])(HWND) = { LogApply<0>, LogApply<1>, LogApply<2>, LogApply<3>, LogApply<4>, LogApply<5> };
+    for (int i = 0; i < TabPageCount; ++i)
+        TabPages[i].apply = appliers[i];
+    TabPages[2].templateId = 999;
+    ASSERT_NE(OpenLauncher(), nullptr);
+    EXPECT_EQ(Text(launcher), "Quarvel");
+    EXPECT_EQ(Boxes, Calls { "function failed: FindResource() in InitTabControl()" });
+    Calls shown, applied;
+    for (int position = 0; position < int(SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0)); ++position) {
+        char name[64] = {};
+        TCITEMA item = { TCIF_TEXT, 0, 0, name, sizeof name, 0, 0 };
+        SendMessageA(Tab(), TCM_GETITEMA, WPARAM(position), LPARAM(&item));
+        shown.push_back(name);
+        ChooseTab(position);
+        EXPECT_EQ(Control(1004) != nullptr, position == 0) << position; // the Display page's mode list
+        Log.clear();
+        ScrUseXs = 100; // refused: Go goes no further than the page
+        Press(launcher, 1009);
+        applied.insert(applied.end(), Log.begin(), Log.end());
+    }
+    EXPECT_EQ(shown, (Calls { "Display", "Sound", "Mouse", "Network", "Misc" }));
+    EXPECT_EQ(applied, (Calls { "apply 0", "apply 1", "apply 3", "apply 4", "apply 5" }));
+}
+
+TEST_F(LauncherTest, GoChecksDepthAndSizeThenStartsThePresenterOrComesBack)
+{
+    enum Outcome { Starts, Refused, Back };
+    // mode: catalogue entry 1 is 640x480x8, 2 is 640x480x16
+    const struct { int32_t style, mode, xs, zs; int presenter; Outcome outcome; } cases[] = {
+        { 1, 1, 128, 128, 0, Starts }, { 0, 1, 2048, 2048, 0, Starts }, { 1, 1, 127, 240, 0, Refused },
+        { 1, 1, 2049, 240, 0, Refused }, { 0, 1, 320, 127, 0, Refused }, { 0, 1, 320, 2049, 0, Refused },
+        { 0, 2, 320, 240, 0, Refused }, { 1, 2, 320, 240, 0, Starts }, { 0, 1, 320, 240, -3, Back },
+        { 1, 1, 320, 240, -3, Back },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.style << " " << c.mode << " " << c.xs << "x" << c.zs);
+        ASSERT_NE(OpenLauncher(), nullptr);
+        Log.clear(), Boxes.clear();
+        ShowWindow(ViewWindow, SW_HIDE);
+        RunFlags = RunFlagClosed, WinGStyle = c.style, SelectedMode = c.mode, ScrUseXs = c.xs, ScrUseZs = c.zs;
+        PresenterResult = c.presenter;
+        Press(launcher, 1009);
+        const std::string presenter
+            = (c.style ? "window " : "full screen ") + std::to_string(c.xs) + "x" + std::to_string(c.zs);
+        EXPECT_EQ(Log, c.outcome == Refused ? Calls {} : c.outcome == Back ? Calls { presenter } : Started(presenter));
+        EXPECT_EQ(Boxes, c.outcome == Refused ? Calls { Limitation } : Calls {});
+        EXPECT_EQ(IsWindowVisible(launcher) != 0, c.outcome != Starts);
+        EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, c.outcome == Starts);
+        EXPECT_EQ(RunFlags == 0, c.outcome == Starts); // frames run only once started
+        if (c.outcome == Starts) {
+            EXPECT_EQ(Projection.xmax - Projection.xmin + 1, c.xs);
+        }
+    }
+}
+
+// The program's own main: a quit while the view runs stops the view (and its music) first.
+TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
+{
+    for (SetupStep& step : ProgramSteps)
+        keep(step), step = { [] { return 0; }, [] { return 0; }, -9 };
+    RenderFrameFunction = [] { return 0; };
+    for (const uint32_t flags : { 0u, RunFlagClosed }) {
+        RunFlags = flags;
+        Log.clear();
+        PostQuitMessage(0);
+        EXPECT_EQ(QuarvelMain(GetModuleHandleA(nullptr)), 0);
+        EXPECT_EQ(std::count(Log.begin(), Log.end(), "music close midifile"), flags ? 0 : 1);
+        EXPECT_NE(RunFlags & RunFlagClosed, 0u);
+        EXPECT_EQ(Launcher, nullptr);
+    }
+}
+
+// Keys reach the launcher through the dialog manager of the message loop: Tab moves on, Enter presses Go.
+HWND Focused = nullptr;
+TEST_F(LauncherTest, TheLoopHandsKeysToTheDialogManager)
+{
+    RenderFrameFunction = [] { // the first frame, once every message is handled
+        Focused = GetFocus();
+        PostQuitMessage(0);
+        return 0;
+    };
+    ASSERT_NE(OpenLauncher(), nullptr);
+    const HWND exit = GetDlgItem(launcher, 1008);
+    SetFocus(GetDlgItem(launcher, 1012));
+    RunFlags = 0;
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    RunMessageLoop();
+    EXPECT_EQ(Focused, exit);
+
+    ASSERT_NE(OpenLauncher(), nullptr);
+    SetFocus(Tab());
+    RunFlags = RunFlagClosed;
+    Log.clear();
+    PostMessageA(Tab(), WM_KEYDOWN, VK_RETURN, 1);
+    PostQuitMessage(0);
+    RunMessageLoop();
+    EXPECT_FALSE(IsWindow(std::exchange(launcher, nullptr))); // the quit destroyed it
+    EXPECT_EQ(Launcher, nullptr);
+    EXPECT_EQ(Log, Started("full screen 320x240"));
+}
+
+// The window presenter over a palette whose colour 1 is red: a top-down section of the viewport's size.
+// Stopping the view releases the presenter WinGStyle names and leaves the other alone.
+TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGStyleNames)
+{
+    keep(ProgramPaletteHandle);
+    ProgramPalette = { 0x300, 256, { {}, { 255, 0, 0, 0 } } };
+    ProgramPaletteHandle = CreatePalette(reinterpret_cast<LOGPALETTE*>(&ProgramPalette));
+    ASSERT_EQ(InitMemoryDC(), 0);
+    ASSERT_EQ(InitWindowView(), 0);
+    ASSERT_NE(WindowFrameTarget().pixels, nullptr);
+    std::fill_n(WindowFrameTarget().pixels, 320, uint8_t(1));
+    GdiFlush();
+    EXPECT_EQ(GetPixel(MemoryDC, 5, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(MemoryDC, 5, 239), RGB(0, 0, 0));
+    for (const int32_t style : { 1, 0 }) {
+        Activate();
+        Log.clear();
+        WinGStyle = style;
+        StopView();
+        EXPECT_EQ(WindowFrameTarget().pixels == nullptr, style != 0) << style;
+        EXPECT_EQ(FullScreenStatus, style ? 0 : -1) << style;
+        EXPECT_EQ(std::count(Log.begin(), Log.end(), "dd.RestoreDisplayMode"), style ? 0 : 1) << style;
+        ASSERT_EQ(InitWindowView(), 0);
+    }
+    FullScreenStatus = -1;
+    CloseWindowView();
+    FreeMemoryDC();
+    DeleteObject(ProgramPaletteHandle);
+}
+
+// Centred over a window one pixel past each side of the desktop, the window is moved back onto it.
+TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
+{
+    RECT desk, r;
+    GetWindowRect(GetDesktopWindow(), &desk);
+    // the other window's place; where ours ends up
+    const struct { LONG x, y, left, top; } cases[] = {
+        { 100, 50, 100, 50 }, { desk.left - 1, 50, desk.left, 50 }, { desk.right - 199, 50, desk.right - 200, 50 },
+        { 100, desk.top - 1, 100, desk.top }, { 100, desk.bottom - 99, 100, desk.bottom - 100 },
+    };
+    HWND windows[2];
+    for (HWND& w : windows)
+        w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    for (const auto& c : cases) {
+        SetWindowPos(windows[1], nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        CentreWindow(windows[0], windows[1]);
+        GetWindowRect(windows[0], &r);
+        EXPECT_EQ(r.left, c.left) << c.x << "," << c.y;
+        EXPECT_EQ(r.top, c.top) << c.x << "," << c.y;
+    }
+    for (HWND w : windows)
+        DestroyWindow(w);
+}
+
+// Entries exist from 0 up to the catalogue's last; at its end and below 0 there is none.
+TEST_F(LauncherTest, CatalogueEntriesEndWithTheCatalogue)
+{
+    for (int32_t i = -1; i <= ModeCount; ++i)
+        EXPECT_EQ(CatalogueEntry(i), i >= 0 && i < ModeCount ? &ModeCatalogue[i] : nullptr) << i;
+}
+
+// The Display page. Preselection: 8 bits only, the later of two matches; a new mode keeps the
+// fraction (half up, width to 4s). The usage shows in the settings, on the trackbars and in their labels.
+TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcrossModes)
+{
+    const std::vector<DDSURFACEDESC> five = catalogue, twice
+        = { Mode(800, 600, 8), Mode(640, 480, 8), Mode(1024, 768, 8), Mode(640, 480, 8), Mode(320, 200, 8) };
+    // none: the fixture's five; line: the one chosen after opening, if any
+    const struct {
+        std::vector<DDSURFACEDESC> modes;
+        int32_t style, modeXs, modeZs, xs, zs, line, selected, newXs, newZs, newModeXs, newModeZs;
+    } cases[] = {
+        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 },
+        { {}, 0, 640, 480, 800, 700, -1, 1, 640, 480, 640, 480 }, // more than the mode: the whole mode
+        { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
+        { {}, 0, 0, 0, 320, 240, -1, 0, 320, 200, 320, 200 }, // a range ending at 0: the whole mode
+        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 },
+        { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
+        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 },
+        { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
+        { { Mode(800, 600, 8), Mode(640, 480, 16) }, 0, 640, 480, 320, 240, -1, 0, 400, 300, 800, 600 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        UseCatalogue(c.modes.empty() ? five : c.modes);
+        WinGStyle = c.style, LastModeXs = c.modeXs, LastModeZs = c.modeZs, ScrUseXs = c.xs, ScrUseZs = c.zs;
+        ASSERT_NE(OpenLauncher(), nullptr);
+        if (c.line >= 0) {
+            SendMessageA(Control(1004), LB_SETCURSEL, WPARAM(c.line), 0);
+            SendMessageA(CurrentPage, WM_COMMAND, MAKEWPARAM(1004, LBN_SELCHANGE), LPARAM(Control(1004)));
+        }
+        EXPECT_EQ(std::vector<LRESULT>({ SelectedMode, SendMessageA(Control(1004), LB_GETCURSEL, 0, 0),
+                      LRESULT(IsDlgButtonChecked(CurrentPage, 1005)), LastModeXs, LastModeZs, ScrUseXs, ScrUseZs,
+                      SendMessageA(Control(1017), TBM_GETPOS, 0, 0), SendMessageA(Control(1019), TBM_GETPOS, 0, 0) }),
+            std::vector<LRESULT>({ c.selected, c.selected, c.style, c.newModeXs, c.newModeZs, c.newXs, c.newZs, c.newXs, c.newZs }));
+        EXPECT_EQ(Text(Control(1020)) + " " + Text(Control(1021)), "width: " + std::to_string(c.newXs) + "/"
+                + std::to_string(c.newModeXs) + " height: " + std::to_string(c.newZs) + "/" + std::to_string(c.newModeZs));
+    }
+    char line[32];
+    SendMessageA(Control(1004), LB_GETTEXT, 1, LPARAM(line));
+    EXPECT_STREQ(line, "640x480x16");
+}
+
+// The video-modes dialog: Previous and Next wrap around, each opening starts at entry 0, and each report's
+// text buffer is given back.
+TEST_F(LauncherTest, ModesInfoWrapsAroundFromZeroAtEachOpening)
+{
+    const int Previous = 1015, Next = 1016;
+    // shown: before the first press and after each
+    const struct { int count; std::vector<int> presses, shown; } cases[] = {
+        { 3, { Previous, Next, Next, Next, Next, Previous }, { 0, 2, 0, 1, 2, 0, 2 } }, { 1, { Previous, Next }, { 0, 0, 0 } } };
+    ASSERT_NE(OpenLauncher(), nullptr);
+    const uint32_t allocs = AllocCount, releases = ReleaseCount;
+    for (const auto& c : cases) {
+        std::vector<DDSURFACEDESC> modes;
+        for (int i = 0; i < c.count; ++i)
+            modes.push_back(Mode(320 + 160 * i, 240, 8));
+        UseCatalogue(modes);
+        HWND info = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(106), launcher, ModesInfoDialogProc, 0);
+        EXPECT_EQ(Text(info), "DirectDraw Video Modes Info");
+        for (size_t i = 0; i < c.shown.size(); ++i) {
+            const std::string report = Text(GetDlgItem(info, 1013));
+            EXPECT_EQ(report.substr(0, report.find('\r')),
+                "Mode Index: " + std::to_string(c.shown[i]) + " (" + std::to_string(320 + 160 * c.shown[i]) + "x240x8)")
+                << c.count << " " << i;
+            if (i < c.presses.size())
+                Press(info, c.presses[i]);
+        }
+        DestroyWindow(info);
+    }
+    EXPECT_EQ(AllocCount - allocs, 10u);
+    EXPECT_EQ(ReleaseCount - releases, 10u);
 }
 
 } // namespace

@@ -38,9 +38,7 @@ inline HRESULT Answer(const std::string& call, const std::string& details = "")
     Log.push_back(details.empty() ? call : call + " " + details);
     std::deque<HRESULT>& queue = Answers[call];
     const HRESULT result = queue.empty() ? DD_OK : queue.front();
-    if (!queue.empty())
-        queue.pop_front();
-    return result;
+    return queue.empty() ? result : (queue.pop_front(), result);
 }
 inline Calls operator+(Calls a, const Calls& b)
 {
@@ -196,8 +194,8 @@ public:
     template <typename T> void operator()(T& record) { undo.push_back([&record, saved = record] { record = saved; }); }
     ~Kept()
     {
-        for (auto step = undo.rbegin(); step != undo.rend(); ++step)
-            (*step)();
+        for (; !undo.empty(); undo.pop_back())
+            undo.back()();
     }
 
 private:
@@ -214,16 +212,13 @@ protected:
         keep(Backdrop), keep(ProgramPalette), keep(PrimarySurface), keep(BackSurface);
         keep(FullScreenPalette), keep(FullScreenStatus);
         dd.primary = &primary, dd.palette = &palette, primary.attached = &back;
-        DirectDrawObject = &dd;
-        SysMessageBox = RecordBox;
-        ShowCursorFunction = LogShowCursor;
+        DirectDrawObject = &dd, SysMessageBox = RecordBox, ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
         WinGStyle = 0, LastModeXs = 640, LastModeZs = 480;
         Projection.ProjDs = 160, Projection.ProjXs = 320, Projection.ProjZs = 240;
         SetProjectionBounds();
-        Backdrop = {};
+        Backdrop = {}, CursorShown = 0;
         Log.clear(), Boxes.clear(), Answers.clear();
-        CursorShown = 0;
     }
     void TearDown() override
     {
@@ -239,11 +234,8 @@ protected:
     // A fresh, empty current directory of the test's own, removed when the test ends.
     void InFreshDirectory()
     {
-        char temp[MAX_PATH];
         GetCurrentDirectoryA(MAX_PATH, previous);
-        GetTempPathA(MAX_PATH, temp);
-        directory = std::string(temp) + "quarvel-" + std::to_string(GetCurrentProcessId()) + "-"
-            + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        directory = "quarvel-" + std::to_string(GetCurrentProcessId()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA(directory.c_str(), nullptr);
         SetCurrentDirectoryA(directory.c_str());
     }
@@ -255,7 +247,6 @@ protected:
     std::string directory;
     char previous[MAX_PATH];
 };
-
 
 // The presenters, the music and the reactivation log what they were asked; presenters fail on request.
 inline int PresenterResult = 0;
@@ -275,19 +266,15 @@ inline const char Limitation[] = "program limitation: only 8-bit modes from 128x
 inline std::string Text(HWND window)
 {
     char text[4096];
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return std::string(text, GetWindowTextA(window, text, sizeof text));
 }
 
-// Handles every waiting message; true when a quit was among them, its code in *code.
-inline bool DrainMessages(WPARAM* code = nullptr)
+// Handles every waiting message; the code of a quit among them, or -1.
+inline WPARAM DrainMessages()
 {
-    bool quit = false;
-    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
-        if (message.message == WM_QUIT && (quit = true) && code)
-            *code = message.wParam;
-        DispatchMessageA(&message);
-    }
+    WPARAM quit = WPARAM(-1);
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&message))
+        quit = message.message == WM_QUIT ? message.wParam : quit;
     return quit;
 }
 
