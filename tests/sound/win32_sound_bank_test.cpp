@@ -16,9 +16,8 @@
 
 namespace {
 
-// A player that behaves as the platform's does with SND_NOSTOP: a request fails while another sound
-// plays. "Playing" lasts until a stop or a new sound. Calls are logged as "try N" (SND_NOSTOP),
-// "cut N" (without it) and "stop", N the slot whose image was handed over.
+// A player that fails a SND_NOSTOP request while another sound plays, as the platform's does; calls
+// are logged as "try N" (SND_NOSTOP), "cut N" (without it) and "stop", N the slot of the image.
 using Calls = std::vector<std::string>;
 Calls Played;
 const void* Playing = nullptr;
@@ -32,14 +31,10 @@ BOOL WINAPI FakePlay(LPCSTR sound, HMODULE, DWORD flags)
     const bool tries = flags == (Flags | SND_MEMORY | SND_NOSTOP), cuts = flags == (Flags | SND_MEMORY);
     Played.push_back(!sound ? (flags == Flags ? "stop" : "odd flags")
             : tries || cuts ? (tries ? "try " : "cut ") + std::to_string(slot) : "odd flags");
-    if (sound && tries && Playing)
-        return FALSE;
-    Playing = sound;
-    return TRUE;
+    return sound && tries && Playing ? FALSE : (Playing = sound, TRUE);
 }
 
-// In a folder of its own, slots 0, 2, 3 and 4 have files of 100 + slot bytes (slot * 16 + i % 16);
-// slot 1 is missing.
+// In a folder of its own, slots 0, 2, 3 and 4 have files of 100 + slot bytes; slot 1 has none.
 class SoundBank : public ::testing::Test {
 protected:
     void SetUp() override
@@ -106,8 +101,8 @@ TEST_F(SoundBank, TheInterruptionRule)
     }
 }
 
-// Every file that exists is loaded whole (k = 0), or with the k-th image refused its memory, all but that
-// one, whose slot stays empty and silent; the release stops playback first and gives every block back.
+// Every file is loaded whole (k = 0) or, the k-th image refused its memory, all but that silent slot;
+// the release stops playback first and gives every block back.
 TEST_F(SoundBank, LoadsEveryFileThatExistsButARefusedImageAndReleasesAfterAStop)
 {
     const int files[] = { 0, 2, 3, 4 };

@@ -1,5 +1,4 @@
-// The display-mode catalogue, the full-screen presenter and its frames, against
-// scripted DirectDraw fakes.
+// The display-mode catalogue, the full-screen presenter and its frames, against scripted DirectDraw fakes.
 #include <cstring>
 
 #include "base/alloc.h"
@@ -17,9 +16,8 @@ HRESULT WINAPI CreateFake(GUID* driver, IDirectDraw** object, IUnknown* outer)
     return driver || outer ? DDERR_INVALIDPARAMS : Answer("DirectDrawCreate");
 }
 
-// The catalogue keeps every mode in the driver's order, whole records, through a file left over under the
-// temporary name (overwritten, and gone afterwards): one block, freed once. Each failure shows its text,
-// undoes what was made and returns its code.
+// Every mode in the driver's order, whole records, through a leftover file of the temporary name (gone
+// afterwards), one block freed once; or each failure's text, code and undoing.
 TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
 {
     InFreshDirectory();
@@ -72,9 +70,8 @@ const Calls SetUpCalls = { "dd.SetCooperativeLevel 0x11", "dd.SetDisplayMode 640
 
 using FullScreen = DisplayTest;
 
-// Each failing step undoes the steps before it, shows its caption and returns its code; the close
-// after a success goes in order, shows what the display refused (rdm: the mode, scl: the normal
-// level) and finds nothing the second time.
+// A failing step undoes the ones before it and shows its caption; the close after a success shows what
+// the display refused (rdm: the mode, scl: the normal level) and finds nothing the second time.
 TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
 {
     EXPECT_STREQ(DDErrorText(0), "No error"); // the one known code that is no failure
@@ -113,16 +110,14 @@ TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
     }
 }
 
-// A frame on a 640 x 480 mode: its 320 x 240 viewport lies at (160, 120) to (480, 360), drawn at the
-// locked pitch; Lock -1 refused, -2 lost for good, -3 described nothing; band fills where the backdrop
-// does not reach, retried, restored or given up.
+// The 320 x 240 viewport of a 640 x 480 mode, (160, 120) to (480, 360), drawn at the locked pitch: Lock -1
+// refused, -2 lost for good, -3 described nothing; bands filled where the backdrop does not reach.
 TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes)
 {
     const uint8_t Colour = 0x4D, Untouched = 0xEE;
     const LONG Pitch = 400; // wider than the viewport, so a wrong pitch shows
     std::vector<uint8_t> memory(size_t(Pitch) * 240, Untouched), picture;
-    back.granted.lpSurface = memory.data();
-    back.granted.lPitch = Pitch;
+    back.granted.lpSurface = memory.data(), back.granted.lPitch = Pitch;
     Activate();
     const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt";
     const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121",

@@ -1,6 +1,5 @@
-// The shell against what users and drivers can do to it: a jump start outside the view's limits, a
-// close that re-enters itself, a palette object that cannot be made, many views in a row, and an
-// allocation refused at every step of the real start-up.
+// The shell against what users and drivers can do to it: out-of-range views, a re-entered close,
+// a palette object refused, many views in a row, an allocation refused at every step of the start-up.
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,27 +10,46 @@
 namespace {
 
 
-// fc.ini feeds the jump start directly: a viewport Go would refuse never reaches the presenter and
-// ends the program; otherwise the full-screen view starts at once (the launcher never filled or
-// shown), and a presenter that fails ends the program too.
-TEST_F(LauncherTest, JumpToDXStartsTheFullScreenViewWithinTheLimitsOrEnds)
+// Go and the jump start (fc.ini's JumpToDX, whose usage comes straight from the file) start the view
+// only in an 8-bit mode (the window's always is) from 128x128 to 2048x2048; a presenter that fails
+// comes back. Go's launcher then shows again; the jump start's never is filled or shown, and a refusal
+// or failure ends the program unseen. The jump start is always full screen.
+TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
 {
-    const struct { int32_t xs, zs; int presenter; bool refused; } cases[] = {
-        { -10, 240, 0, true }, { 127, 240, 0, true }, { 2049, 240, 0, true }, { 320, 127, 0, true },
-        { 320, 2049, 0, true }, { 128, 2048, 0, false }, { 400, 300, 0, false }, { 400, 300, -2, false } };
+    enum Outcome { Starts, Refused, Back };
+    // mode: catalogue entry 1 is 640x480x8, 2 is 640x480x16
+    const struct { int32_t jump, style, mode, xs, zs; int presenter; Outcome outcome; } cases[] = {
+        { 0, 1, 1, 128, 128, 0, Starts }, { 0, 0, 1, 2048, 2048, 0, Starts }, { 0, 1, 1, 127, 240, 0, Refused },
+        { 0, 1, 1, 2049, 240, 0, Refused }, { 0, 0, 1, 320, 127, 0, Refused }, { 0, 0, 1, 320, 2049, 0, Refused },
+        { 0, 0, 2, 320, 240, 0, Refused }, { 0, 1, 2, 320, 240, 0, Starts }, { 0, 0, 1, 320, 240, -3, Back },
+        { 0, 1, 1, 320, 240, -3, Back }, { 1, 1, 2, -10, 240, 0, Refused }, { 1, 1, 2, 2049, 240, 0, Refused },
+        { 1, 1, 2, 320, 127, 0, Refused }, { 1, 1, 2, 128, 2048, 0, Starts }, { 1, 1, 2, 400, 300, -2, Back },
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.xs << "x" << c.zs << " " << c.presenter);
-        JumpToDX = 1, WinGStyle = 1, ScrUseXs = c.xs, ScrUseZs = c.zs, PresenterResult = c.presenter;
-        Log.clear(), Boxes.clear();
+        SCOPED_TRACE(testing::Message() << c.jump << " " << c.style << " " << c.mode << " " << c.xs << "x" << c.zs);
+        const auto choose = [&] { // after the Display page has made its own choice, for Go
+            WinGStyle = c.style, SelectedMode = c.mode, ScrUseXs = c.xs, ScrUseZs = c.zs, PresenterResult = c.presenter;
+            Log.clear(), Boxes.clear();
+        };
+        ShowWindow(ViewWindow, SW_HIDE);
+        RunFlags = RunFlagClosed, JumpToDX = c.jump;
+        if (c.jump)
+            choose();
         ASSERT_NE(OpenLauncher(), nullptr);
-        const std::string presenter = "full screen " + std::to_string(c.xs) + "x" + std::to_string(c.zs);
-        EXPECT_EQ(Boxes, c.refused ? Calls { Limitation } : Calls {});
-        EXPECT_EQ(Log, c.refused ? Calls {} : c.presenter ? Calls { presenter } : Started(presenter));
-        EXPECT_EQ(WinGStyle, 0);
-        EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, !c.refused && !c.presenter);
-        EXPECT_FALSE(IsWindowVisible(launcher));
-        EXPECT_EQ(SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0), 0);
-        EXPECT_EQ(DrainMessages(), c.refused || c.presenter ? 0 : WPARAM(-1)); // the quit message, with 0
+        if (!c.jump)
+            choose(), Press(launcher, 1009);
+        const std::string presenter
+            = (c.style && !c.jump ? "window " : "full screen ") + std::to_string(c.xs) + "x" + std::to_string(c.zs);
+        EXPECT_EQ(Log, c.outcome == Refused ? Calls {} : c.outcome == Back ? Calls { presenter } : Started(presenter));
+        EXPECT_EQ(Boxes, c.outcome == Refused ? Calls { Limitation } : Calls {});
+        EXPECT_EQ(IsWindowVisible(launcher) != 0, !c.jump && c.outcome != Starts);
+        EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, c.outcome == Starts);
+        EXPECT_EQ(RunFlags == 0, c.outcome == Starts); // frames run only once started
+        if (c.outcome == Starts) {
+            EXPECT_EQ(Projection.xmax - Projection.xmin + 1, c.xs);
+        }
+        EXPECT_EQ(WinGStyle == 0 && SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0) == 0, c.jump == 1);
+        EXPECT_EQ(DrainMessages(), c.jump && c.outcome != Starts ? 0 : WPARAM(-1)); // the quit message, with 0
     }
 }
 
@@ -64,9 +82,7 @@ TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
     keep(CreatePaletteFunction), keep(PaletteStatus), keep(ProgramPaletteHandle);
     InFreshDirectory();
     CreateDirectoryA("sc", nullptr);
-    FILE* file = std::fopen("sc\\nosystem.pal", "wb");
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
+    std::fclose(std::fopen("sc\\nosystem.pal", "wb")); // an empty file: every colour black
     CreatePaletteFunction = NoPalette;
     EXPECT_EQ(InitPalette(), -2);
     EXPECT_EQ(ProgramPalette.entries[100].peFlags, PC_RESERVED); // the colours are made before the object
@@ -101,10 +117,9 @@ int LoadedPictures()
     return loaded;
 }
 
-// The real start-up over the data set that QUARVEL_DATA names, with each of its allocations refused in
-// turn: the mode catalogue's ends the program with -2, the configuration path's with -3, a picture's
-// (or its check's) leaves that one slot empty; every block comes back. (The sound bank here is the
-// recording double; its own test refuses its allocations.)
+// The real start-up over the data set QUARVEL_DATA names, each allocation refused in turn: the mode
+// catalogue's ends it with -2, the configuration path's with -3, a picture's (or its check's) leaves
+// that slot empty; every block comes back. (The sound bank here is the recording double.)
 TEST(StartUpWithoutMemory, EachRefusedAllocationGivesItsCodeOrOneEmptySlotAndBalances)
 {
     const char* data = std::getenv("QUARVEL_DATA");

@@ -1,5 +1,5 @@
-// Scripted DirectDraw fakes that log every call, the display tests' fixture, and the launcher made from
-// the test program's own resources over a fake catalogue and logged presenters.
+// Scripted DirectDraw fakes logging every call, the display fixture, and the launcher from the test
+// program's own resources over a fake catalogue and logged presenters.
 #pragma once
 
 #include <windows.h>
