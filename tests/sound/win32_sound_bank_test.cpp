@@ -34,15 +34,12 @@ BOOL WINAPI FakePlay(LPCSTR sound, HMODULE, DWORD flags)
     return sound && tries && Playing ? FALSE : (Playing = sound, TRUE);
 }
 
-// In a folder of its own, slots 0, 2, 3 and 4 have files of 100 + slot bytes; slot 1 has none.
+// In snd beside the test program, slots 0, 2, 3 and 4 have files of 100 + slot bytes; slot 1 has none.
 class SoundBank : public ::testing::Test {
 protected:
     void SetUp() override
     {
         saved = std::exchange(PlaySoundFunction, FakePlay);
-        GetCurrentDirectoryA(MAX_PATH, previous);
-        CreateDirectoryA(dir.c_str(), nullptr);
-        SetCurrentDirectoryA(dir.c_str());
         CreateDirectoryA("snd", nullptr);
         for (int slot : { 0, 2, 3, 4 }) {
             FILE* f = std::fopen(Name(slot).c_str(), "wb");
@@ -61,14 +58,10 @@ protected:
         for (int slot = 0; slot < 5; ++slot)
             DeleteFileA(Name(slot).c_str());
         RemoveDirectoryA("snd");
-        SetCurrentDirectoryA(previous);
-        RemoveDirectoryA(dir.c_str());
         PlaySoundFunction = saved;
     }
     static std::string Name(int slot) { return "snd\\qrvl0" + std::to_string(slot) + ".wav"; }
     BOOL(WINAPI* saved)(LPCSTR, HMODULE, DWORD);
-    char previous[MAX_PATH];
-    const std::string dir = "quarvel-sound-" + std::to_string(GetCurrentProcessId());
     uint32_t allocs, releases;
 };
 

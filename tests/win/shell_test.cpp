@@ -96,8 +96,7 @@ TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
         keep(step), step = { [] { return 0; }, [] { return 0; }, -9 };
     RenderFrameFunction = [] { return 0; };
     for (const uint32_t flags : { 0u, RunFlagClosed }) {
-        RunFlags = flags;
-        Log.clear();
+        RunFlags = flags, Log.clear();
         PostQuitMessage(0);
         EXPECT_EQ(QuarvelMain(GetModuleHandleA(nullptr)), 0);
         EXPECT_EQ(std::count(Log.begin(), Log.end(), "music close midifile"), flags ? 0 : 1);
@@ -125,8 +124,7 @@ TEST_F(LauncherTest, TheLoopHandsKeysToTheDialogManager)
 
     ASSERT_NE(OpenLauncher(), nullptr);
     SetFocus(Tab());
-    RunFlags = RunFlagClosed;
-    Log.clear();
+    RunFlags = RunFlagClosed, Log.clear();
     PostMessageA(Tab(), WM_KEYDOWN, VK_RETURN, 1);
     PostQuitMessage(0);
     RunMessageLoop();
@@ -150,9 +148,7 @@ TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGSt
     EXPECT_EQ(GetPixel(MemoryDC, 5, 0), RGB(255, 0, 0));
     EXPECT_EQ(GetPixel(MemoryDC, 5, 239), RGB(0, 0, 0));
     for (const int32_t style : { 1, 0 }) {
-        Activate();
-        Log.clear();
-        WinGStyle = style;
+        Activate(), Log.clear(), WinGStyle = style;
         StopView();
         EXPECT_EQ(WindowFrameTarget().pixels == nullptr, style != 0) << style;
         EXPECT_EQ(FullScreenStatus, style ? 0 : -1) << style;
@@ -182,8 +178,7 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
         SetWindowPos(windows[1], nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         CentreWindow(windows[0], windows[1]);
         GetWindowRect(windows[0], &r);
-        EXPECT_EQ(r.left, c.left) << c.x << "," << c.y;
-        EXPECT_EQ(r.top, c.top) << c.x << "," << c.y;
+        EXPECT_TRUE(r.left == c.left && r.top == c.top) << c.x << "," << c.y << ": " << r.left << "," << r.top;
     }
     for (HWND w : windows)
         DestroyWindow(w);

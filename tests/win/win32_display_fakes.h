@@ -71,6 +71,8 @@ inline std::string Hex(DWORD value)
 }
 
 // clang-format off
+// The answer, and the object handed out when it is DD_OK.
+template <typename T> HRESULT HandOut(HRESULT answer, T** made, T* object) { return *made = answer == DD_OK ? object : nullptr, answer; }
 #define NO(method, ...) STDMETHOD(method)(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
 #define UNKNOWN(name) \
     STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; } \
@@ -101,11 +103,9 @@ public:
         return Answer(name + ".Blt", fill ? Place(r) : "not a colour-0 fill");
     }
     STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override { return Answer(name + ".Flip", target || flags ? "with arguments" : ""); }
-    STDMETHOD(GetAttachedSurface)(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* surface) override
+    STDMETHOD(GetAttachedSurface)(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* made) override
     {
-        const HRESULT result = Answer(name + ".GetAttachedSurface", Hex(caps->dwCaps));
-        *surface = result == DD_OK ? attached : nullptr;
-        return result;
+        return HandOut(Answer(name + ".GetAttachedSurface", Hex(caps->dwCaps)), made, attached);
     }
     STDMETHOD(GetDC)(HDC* result) override { return *result = nullptr, Answer(name + ".GetDC"); }
     STDMETHOD(IsLost)() override { return Answer(name + ".IsLost"); }
@@ -137,8 +137,8 @@ public:
 private:
     static std::string Place(const RECT* r)
     {
-        return r ? std::to_string(r->left) + "," + std::to_string(r->top) + "," + std::to_string(r->right) + ","
-                + std::to_string(r->bottom) : "whole surface";
+        char text[64] = "whole surface";
+        return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom)) : text;
     }
 };
 
@@ -151,16 +151,13 @@ public:
     UNKNOWN("dd")
     STDMETHOD(CreatePalette)(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* made, IUnknown*) override
     {
-        const HRESULT result = Answer("dd.CreatePalette", Hex(flags) + (entries == ProgramPalette.entries ? "" : " other colours"));
-        *made = result == DD_OK ? palette : nullptr;
-        return result;
+        return HandOut(Answer("dd.CreatePalette", Hex(flags) + (entries == ProgramPalette.entries ? "" : " other colours")),
+            made, static_cast<IDirectDrawPalette*>(palette));
     }
     STDMETHOD(CreateSurface)(LPDDSURFACEDESC request, LPDIRECTDRAWSURFACE* made, IUnknown*) override
     {
-        const HRESULT result = Answer("dd.CreateSurface", Hex(request->dwFlags) + " " + Hex(request->ddsCaps.dwCaps)
-            + " " + std::to_string(request->dwBackBufferCount));
-        *made = result == DD_OK ? primary : nullptr;
-        return result;
+        return HandOut(Answer("dd.CreateSurface", Hex(request->dwFlags) + " " + Hex(request->ddsCaps.dwCaps) + " "
+                + std::to_string(request->dwBackBufferCount)), made, static_cast<IDirectDrawSurface*>(primary));
     }
     STDMETHOD(EnumDisplayModes)(DWORD flags, LPDDSURFACEDESC filter, LPVOID context, LPDDENUMMODESCALLBACK callback) override
     {
@@ -209,8 +206,7 @@ protected:
     {
         keep(DirectDrawObject), keep(DirectDrawCreateFunction), keep(SysMessageBox), keep(ShowCursorFunction);
         keep(ViewWindow), keep(WinGStyle), keep(LastModeXs), keep(LastModeZs), keep(Projection);
-        keep(Backdrop), keep(ProgramPalette), keep(PrimarySurface), keep(BackSurface);
-        keep(FullScreenPalette), keep(FullScreenStatus);
+        keep(Backdrop), keep(ProgramPalette), keep(PrimarySurface), keep(BackSurface), keep(FullScreenPalette), keep(FullScreenStatus);
         dd.primary = &primary, dd.palette = &palette, primary.attached = &back;
         DirectDrawObject = &dd, SysMessageBox = RecordBox, ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
@@ -302,8 +298,7 @@ protected:
     }
     void TearDown() override
     {
-        if (launcher)
-            DestroyWindow(launcher);
+        DestroyWindow(launcher); // none: a harmless failure
         FreeViewWindow();
         DrainMessages();
         DisplayTest::TearDown();
@@ -316,8 +311,7 @@ protected:
     }
     HWND OpenLauncher()
     {
-        if (launcher)
-            DestroyWindow(launcher);
+        DestroyWindow(launcher);
         Launcher = launcher
             = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
         return launcher;
