@@ -10,7 +10,6 @@
 
 namespace {
 
-
 // Go and the jump start (fc.ini's JumpToDX, whose usage comes straight from the file) start the view
 // only in an 8-bit mode (the window's always is) from 128x128 to 2048x2048; a presenter that fails
 // comes back. Go's launcher then shows again; the jump start's never is filled or shown, and a refusal

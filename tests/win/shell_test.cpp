@@ -1,4 +1,5 @@
-// The shell: the start-up chain, the view's activation, the launcher's pages, the loop's keys and quit, the window presenter, the centring, the Display page and the video-modes dialog.
+// The shell: the start-up chain, the view's activation, the launcher's pages, the loop's keys and quit,
+// the window presenter, the centring, the Display page and the video-modes dialog.
 #include <algorithm>
 #include <utility>
 
