@@ -119,7 +119,7 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
     std::vector<uint8_t> memory(size_t(Pitch) * 240, Untouched), picture;
     back.granted.lpSurface = memory.data(), back.granted.lPitch = Pitch;
     Activate();
-    const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt";
+    const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt", flip = "primary.Flip";
     const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121",
                       bottom = "back.Blt 160,358,480,360";
     const Calls Cleared = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
@@ -138,6 +138,10 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
         { 0, Memory, {}, 0, Calls { "back.Blt 160,120,480,240", "back.Blt 160,240,480,360", Lock } + Drawn },
         { 237, Memory, { { blt, { Lost } } }, 0, Calls { top } + Cleared + Calls { top, bottom, Lock } + Drawn },
         { 237, Memory, { { blt, { Lost } }, { restore, { DDERR_WRONGMODE } } }, 0, Calls { top } + Cleared + Calls { Lock } + Drawn },
+        // a flip still pending is asked again; a lost one is restored (not cleared) while restoring works
+        { 240, Memory, { { flip, { DDERR_WASSTILLDRAWING, DDERR_WASSTILLDRAWING } } }, 0, Calls { Lock } + Drawn + Calls { flip, flip } },
+        { 240, Memory, { { flip, { Lost, Lost } } }, 0, Calls { Lock } + Drawn + Calls { restore, flip, restore, flip } },
+        { 240, Memory, { { flip, { Lost } }, { restore, { DDERR_WRONGMODE } } }, 0, Calls { Lock } + Drawn + Calls { restore } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -155,6 +159,13 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
             const uint8_t* line = memory.data() + row * Pitch;
             ASSERT_TRUE(line[0] == Colour && line[319] == Colour && line[320] == Untouched) << row;
         }
+    }
+    // Back in front: surfaces lost meanwhile come back cleared, and kept ones are left alone.
+    for (const HRESULT lost : { Lost, HRESULT(DD_OK) }) {
+        Log.clear();
+        Answers = { { "primary.IsLost", { lost } } };
+        ReactivateFullScreen();
+        EXPECT_EQ(Log, Calls { "primary.IsLost" } + (lost == Lost ? Cleared : Calls {}));
     }
 }
 
