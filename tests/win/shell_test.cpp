@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/alloc.h"
+#include "world/viewpoint.h"
 #include "win32/ui/win32_centre.h"
 #include "win32_display_fakes.h"
 
@@ -103,6 +104,27 @@ TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
         EXPECT_EQ(std::count(Log.begin(), Log.end(), "music close midifile"), flags ? 0 : 1);
         EXPECT_NE(RunFlags & RunFlagClosed, 0u);
         EXPECT_EQ(Launcher, nullptr);
+    }
+}
+
+// The view's keys: an arrow drives its axis until released; Escape closes the tune, then the view, back to
+// the launcher or, on a jump start, to the end of the program.
+TEST_F(LauncherTest, TheViewsKeysDriveTheAxesAndEscapeEndsTheView)
+{
+    keep(TurnAxis);
+    SendMessageA(ViewWindow, WM_KEYDOWN, VK_LEFT, 1);
+    EXPECT_EQ(TurnAxis.key, VK_LEFT);
+    SendMessageA(ViewWindow, WM_KEYUP, VK_LEFT, 1);
+    EXPECT_EQ(TurnAxis.key, 0);
+    for (const int32_t jump : { 0, 1 }) {
+        OpenLauncher();
+        ShowWindow(launcher, SW_HIDE);
+        JumpToDX = jump, RunFlags = 0, Log.clear();
+        SendMessageA(ViewWindow, WM_KEYDOWN, VK_ESCAPE, 1);
+        EXPECT_EQ(DrainMessages(), jump ? 0 : WPARAM(-1));
+        EXPECT_EQ(Log.at(0), "music stop midifile");
+        EXPECT_NE(RunFlags & RunFlagClosed, 0u);
+        EXPECT_EQ(IsWindowVisible(launcher) != 0, !jump);
     }
 }
 
