@@ -1,9 +1,8 @@
-// fc.ini beside the executable, .sc0 loading, the soundness checks of each picture kind, and the
-// asset set's load and release.
+// fc.ini beside the executable, .sc0 loading, the soundness check of each picture kind, the asset
+// set's load and release, and the counted block allocator underneath.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -21,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
+using Values = std::vector<int32_t>;
 
 // Stores value as `bytes` little-endian bytes at the offset, growing out as needed.
 void Put(Bytes* out, size_t at, uint32_t value, int bytes = 2)
@@ -71,12 +71,13 @@ Bytes WithOffset(Bytes payload, size_t row, uint32_t offset, const Bytes& tail =
     return payload;
 }
 
-class Folder : public ::testing::Test {
+// A fresh folder as the current directory and as the executable's.
+class Config : public ::testing::Test {
 protected:
     void SetUp() override
     {
         static int counter = 0;
-        folder_ = fs::temp_directory_path() / ("quarvel-bitmap-" + std::to_string(++counter));
+        folder_ = fs::temp_directory_path() / ("quarvel-config-" + std::to_string(++counter));
         fs::remove_all(folder_, ignored_);
         fs::create_directories(folder_ / "sc");
         previous_ = fs::current_path();
@@ -84,7 +85,6 @@ protected:
         UseExeFolder(folder_);
         base_ = AllocCount - ReleaseCount;
     }
-
     void TearDown() override
     {
         FreeConfig();
@@ -93,27 +93,21 @@ protected:
         fs::current_path(previous_);
         fs::remove_all(folder_, ignored_);
     }
-
     void UseExeFolder(const fs::path& folder)
     {
         module_ = folder.string() + "\\quarvel.exe";
         SysOverrideModulePath(module_.c_str());
     }
-
     // Writes a file below the folder, named as fc.ini names it, and returns that name.
     static std::string Write(const std::string& name, const Bytes& bytes)
     {
         std::string host = name;
-        if (fs::path(host).has_parent_path())
-            fs::create_directories(fs::path(host).parent_path());
         std::replace(host.begin(), host.end(), '\\', '/');
         std::ofstream(host, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return name;
     }
-
-    static void WriteIni(const std::string& text) { Write("fc.ini", Bytes(text.begin(), text.end())); }
-
+    static void WriteIni(const std::string& text) { std::ofstream("fc.ini", std::ios::binary) << text; }
     uint32_t Outstanding() const { return AllocCount - ReleaseCount - base_; }
 
     fs::path folder_, previous_;
@@ -122,53 +116,46 @@ protected:
     std::error_code ignored_;
 };
 
-using Config = Folder;
-
-TEST_F(Config, EveryKeyIsReadFromItsSectionAndAbsentKeysTakeTheirDefaults)
+TEST_F(Config, EveryKeyIsReadFromItsSection)
 {
     WriteIni("[view]\nViewPntX=100\nViewPntY=-200\nViewPntZ=900\nViewPntA=300\nWinGStyle=0\nLastModeXs=800\n"
              "LastModeZs=600\nScrUseXs=322\nProjDs=160\nProjXs=640\nProjZs=401\nJumpToDX=9\n"
              "[program]\nJumpToDX=3\nScrUseZs=250\n");
     ASSERT_EQ(LoadConfig(), 0);
-    EXPECT_EQ((std::vector<int32_t> { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle,
-                  ViewPoint.fixedX, ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs,
-                  ScrUseZs, Projection.ProjDs, Projection.ProjXs, Projection.ProjZs }),
-        (std::vector<int32_t> {
-            100, -200, 900, 300, 100 * 4096, -200 * 4096, 3, 0, 800, 600, 322, 240, 160, 640, 401 }));
-    ASSERT_EQ(FreeConfig(), 0);
-    WriteIni("");
-    ASSERT_EQ(LoadConfig(), 0);
-    EXPECT_EQ((std::vector<int32_t> { JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs }),
-        (std::vector<int32_t> { 0, 1, 640, 480, 320, 240 }));
+    EXPECT_EQ((Values { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle, ViewPoint.fixedX,
+                  ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs,
+                  Projection.ProjDs, Projection.ProjXs, Projection.ProjZs }),
+        (Values { 100, -200, 900, 300, 100 * 4096, -200 * 4096, 3, 0, 800, 600, 322, 240, 160, 640, 401 }));
 }
 
 // Held before loading: angle 1030, eye 300, projection Ds 200, Xs 641, Zs 150; absent keys keep them.
+// Each row's fc.ini lies beside its executable; the one in the current directory is not read.
 TEST_F(Config, ProjectionAndAngleAreNormalised)
 {
     const struct {
         const char* lines;
-        int32_t xs, zs, ds, angle;
+        Values expected; // Xs, Zs, Ds, angle
     } cases[] = {
-        { "", 640, 150, 200, 6 },
-        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", 320, 129, 64, 1023 },
-        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", 128, 2048, 2048, 0 },
-        { "ProjXs=100\nProjZs=50\nProjDs=65\nViewPntA=5000", 128, 128, 65, 904 },
-        { "ProjXs=5000\nProjZs=2048\nProjDs=2048", 2048, 2048, 2048, 6 },
-        { "ProjXs=127\nProjZs=127\nProjDs=63", 128, 128, 64, 6 },
+        { "", { 640, 150, 200, 6 } },
+        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", { 320, 129, 64, 1023 } },
+        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", { 128, 2048, 2048, 0 } },
+        { "ProjXs=100\nProjZs=50\nProjDs=65\nViewPntA=5000", { 128, 128, 65, 904 } },
+        { "ProjXs=5000\nProjZs=2048\nProjDs=2048", { 2048, 2048, 2048, 6 } },
+        { "ProjXs=127\nProjZs=127\nProjDs=63", { 128, 128, 64, 6 } },
     };
-    int row = 0;
+    WriteIni("[view]\nViewPntA=77\n");
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines);
-        const fs::path exe = folder_ / ("row" + std::to_string(++row));
+        const fs::path exe = folder_ / std::to_string(&c - cases);
         fs::create_directories(exe);
         std::ofstream(exe / "fc.ini") << "[view]\n" << c.lines << "\n";
-        UseExeFolder(exe); // the fc.ini in the current directory is not read
+        UseExeFolder(exe);
         ViewPoint.angle = 1030, ViewPoint.height = 300;
         Projection.ProjDs = 200, Projection.ProjXs = 641, Projection.ProjZs = 150;
         ASSERT_EQ(LoadConfig(), 0);
-        EXPECT_EQ((std::vector<int32_t> { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs,
-                      ViewPoint.angle, ViewPoint.height }),
-            (std::vector<int32_t> { c.xs, c.zs, c.ds, c.angle, 300 }));
+        EXPECT_EQ(
+            (Values { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs, ViewPoint.angle }), c.expected)
+            << c.lines;
+        EXPECT_EQ(ViewPoint.height, 300);
         ASSERT_EQ(FreeConfig(), 0);
     }
 }
@@ -176,30 +163,27 @@ TEST_F(Config, ProjectionAndAngleAreNormalised)
 TEST_F(Config, PathIsBesideTheExecutable)
 {
     const std::string longFolder = "C:\\" + std::string(1990, 'd') + "\\";
-    const struct {
-        std::string module, path;
-    } cases[] = {
-        { "C:\\games\\quarvel\\quarvel.exe", "C:\\games\\quarvel\\fc.ini" },
-        { "quarvel.exe", "fc.ini" },
-        { "/usr/local/bin/quarvel", "fc.ini" }, // only a backslash separates folders
-        { longFolder + "quarvel.exe", longFolder + "fc.ini" },
-    };
-    for (const auto& c : cases) {
-        SysOverrideModulePath(c.module.c_str());
+    const std::pair<std::string, std::string> cases[]
+        = { { "C:\\games\\quarvel\\quarvel.exe", "C:\\games\\quarvel\\fc.ini" }, { "quarvel.exe", "fc.ini" },
+              { "/usr/local/bin/quarvel", "fc.ini" }, // only a backslash separates folders
+              { longFolder + "quarvel.exe", longFolder + "fc.ini" } };
+    for (const auto& [module, path] : cases) {
+        SysOverrideModulePath(module.c_str());
         ASSERT_EQ(LoadConfig(), 0);
-        EXPECT_EQ(std::string(ConfigPath), c.path);
+        EXPECT_EQ(std::string(ConfigPath), path);
         ASSERT_EQ(FreeConfig(), 0);
         EXPECT_EQ(ConfigPath, nullptr);
     }
 }
 
+// Slot 1 is a sprite slot: the plain picture fails its check and is released again; slots 9 and 10
+// are plain ones; a name after '?' is not loaded.
 TEST_F(Config, PicturesLoadOnceAndFreeTwiceInBalance)
 {
     Write("sc\\default.sc0", Sc0(4, 2, Pattern(8)));
     Write("sc\\backdrop.sc0", Sc0(1024, 2, Pattern(2048)));
     Write("sc\\a.sc0", Sc0(3, 3, Pattern(9)));
     Write("sc\\short.sc0", Sc0(3, 3, Pattern(8), 9));
-    // Slot 1 is a sprite slot: the plain picture fails its check and is released again.
     WriteIni("[bitmaps]\n0=sc\\a.sc0\n1=sc\\a.sc0\n5=sc\\short.sc0\n7=?sc\\a.sc0\n9=sc\\a.sc0\n10=sc\\a.sc0\n"
              "30=sc\\x.sc0\n");
     EXPECT_EQ(FreeConfig(), -1);
@@ -209,7 +193,7 @@ TEST_F(Config, PicturesLoadOnceAndFreeTwiceInBalance)
         EXPECT_EQ(BitmapSlots[slot].pixels != nullptr, slot == 0 || slot == 9 || slot == 10)
             << "slot " << slot;
     EXPECT_NE(Backdrop.pixels, nullptr);
-    EXPECT_EQ(BitmapSlots[7].width, 0) << "a name after '?' was loaded";
+    EXPECT_EQ(BitmapSlots[7].width, 0);
     EXPECT_EQ(Outstanding(), 6u) << "path, floor image, backdrop, slots 0, 9 and 10";
     const char* path = ConfigPath;
     ViewPoint.x = 99;
@@ -223,48 +207,38 @@ TEST_F(Config, PicturesLoadOnceAndFreeTwiceInBalance)
     EXPECT_EQ(Outstanding(), 0u);
 }
 
-using BitmapLoad = Folder;
-
-TEST_F(BitmapLoad, ReadsHeaderAndPayloadOnly)
-{
-    Bytes file = Sc0(0xFFFF, 7, Pattern(100));
-    file.resize(file.size() + 50, 0xAB);
-    const std::string path = Write("sc\\ok.sc0", file);
-    Bitmap b = {};
-    ASSERT_EQ(LoadBitmap(path.c_str(), &b), 0);
-    ASSERT_NE(b.pixels, nullptr);
-    EXPECT_EQ((std::vector<int> { b.width, b.height, b.field8, b.field10, b.field16, int(b.size) }),
-        (std::vector<int> { 0xFFFF, 7, int16_t(0x8001), 0x7FFE, -1, 100 }));
-    EXPECT_EQ(Bytes(b.pixels, b.pixels + 100), Pattern(100));
-    EXPECT_EQ(b.pixels[100], 0) << "bytes after the payload were read";
-    EXPECT_EQ(Outstanding(), 1u);
-    EXPECT_EQ(FreeBlock(b.pixels), 0);
-}
-
-TEST_F(BitmapLoad, FailuresLeaveNoPicture)
+// Header fields are kept from 32 header bytes on; the block holds the payload and nothing after it.
+TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
 {
     const Bytes header = Sc0(40, 30, {}, 100);
+    Bytes good = Sc0(0xFFFF, 7, Pattern(100));
+    good.resize(good.size() + 50, 0xAB);
     const struct {
-        const char* name;
         Bytes file; // empty: no file at all
         int32_t result;
-        bool headerKept;
+        Values header; // width, height
     } cases[] = {
-        { "no file", {}, -1, false },
-        { "31 header bytes", Bytes(header.begin(), header.begin() + 31), -2, false },
-        { "payload one short", Sc0(40, 30, Pattern(99), 100), -3, true },
-        { "zero size", Sc0(40, 30, Pattern(10), 0), -256, true }, // no block of 0 bytes exists
+        { good, 0, { 0xFFFF, 7 } }, { {}, -1, { 111, 222 } },
+        { Bytes(header.begin(), header.begin() + 31), -2, { 111, 222 } },
+        { Sc0(40, 30, Pattern(99), 100), -3, { 40, 30 } },
+        { Sc0(40, 30, Pattern(10), 0), -256, { 40, 30 } }, // no block of 0 bytes exists
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         const std::string path = c.file.empty() ? "sc\\absent.sc0" : Write("sc\\f.sc0", c.file);
         uint8_t stale = 0;
         Bitmap b = { &stale, 111, 222, 0, 0, 333, 0 };
-        EXPECT_EQ(LoadBitmap(path.c_str(), &b), c.result);
-        EXPECT_EQ(b.pixels, nullptr);
-        EXPECT_EQ(Outstanding(), 0u) << "a block was kept";
-        EXPECT_EQ(b.width, c.headerKept ? 40 : 111);
-        EXPECT_EQ(b.height, c.headerKept ? 30 : 222);
+        EXPECT_EQ(LoadBitmap(path.c_str(), &b), c.result) << "case " << &c - cases;
+        EXPECT_EQ((Values { b.width, b.height }), c.header) << "case " << &c - cases;
+        EXPECT_EQ(Outstanding(), c.result == 0 ? 1u : 0u) << "case " << &c - cases;
+        if (c.result != 0) {
+            EXPECT_EQ(b.pixels, nullptr);
+            continue;
+        }
+        EXPECT_EQ((Values { b.field8, b.field10, b.field16, int32_t(b.size) }),
+            (Values { -32767, 0x7FFE, -1, 100 }));
+        EXPECT_EQ(Bytes(b.pixels, b.pixels + 100), Pattern(100));
+        EXPECT_EQ(b.pixels[100], 0) << "bytes after the payload were read";
+        EXPECT_EQ(FreeBlock(b.pixels), 0);
     }
 }
 
@@ -274,7 +248,6 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
     const Bytes good = SpritePayload({ { { 0, 2 }, { 3, 5 } }, {}, { { 7, 7 } } });
     // Row 0 starts at run (0,1) of a list; row 1 one run earlier, at (3,4), which runs into (0,1).
     Bytes joined = { 14, 0, 0, 0, 0, 0, 0, 0, 3, 0, 4, 0, 1, 2, 0, 0, 1, 0, 3, 4, 1, 0, 0, 0 };
-    const Bytes terminator = { 1, 0, 0, 0 };
     const struct {
         const char* name;
         Bytes data;
@@ -288,7 +261,7 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
         { "row joins a checked list out of order", WithOffset(joined, 1, 8), 0, 8, 2, PictureKind::Sprite,
             false },
         { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, PictureKind::Sprite, false },
-        { "run header outside", WithOffset(good, 1, uint32_t(good.size()), terminator), 4, 8, 3,
+        { "run header outside", WithOffset(good, 1, uint32_t(good.size()), { 1, 0, 0, 0 }), 4, 8, 3,
             PictureKind::Sprite, false },
         { "run pixels outside", SpritePayload({ { { 0, 5 } } }), 6, 8, 1, PictureKind::Sprite, false },
         { "terminator missing", good, 4, 8, 3, PictureKind::Sprite, false },
@@ -314,13 +287,13 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
     }
 }
 
-using BitmapSet = Folder;
-
-TEST_F(BitmapSet, DrawnSlotsAreCheckedByTheirRole)
+// Each drawn slot is checked as the kind it is drawn as (a sound plain picture is no sound sprite
+// nor floor texture; the sprite is no floor texture); the floor image is never drawn, so never
+// checked. Release goes from slot 31 down, then the backdrop, then the floor image.
+TEST_F(Config, DrawnSlotsAreCheckedByTheirRoleAndReleasedInOrder)
 {
     const std::string sprite
         = Write("sc\\sprite.sc0", Sc0(8, 3, SpritePayload({ { { 0, 2 } }, {}, { { 7, 7 } } })));
-    // Sound as a plain picture, not as a sprite nor as a floor texture; the sprite is no floor texture.
     const std::string broken = Write("sc\\broken.sc0", Sc0(1, 1, Bytes(65535, 42)));
     Write("sc\\backdrop.sc0", Sc0(1000, 3, Pattern(3000)));
     const struct {
@@ -339,40 +312,48 @@ TEST_F(BitmapSet, DrawnSlotsAreCheckedByTheirRole)
         EXPECT_EQ(BitmapSlots[c.slot].pixels != nullptr, c.kept) << "slot " << c.slot;
         EXPECT_NE(BitmapSlots[c.slot].width, 0) << "header fields stay after a failed check";
     }
-    EXPECT_NE(FloorImage.pixels, nullptr) << "the floor image is never drawn, so never checked";
+    EXPECT_NE(FloorImage.pixels, nullptr);
     EXPECT_EQ(Backdrop.pixels, nullptr) << "a narrow backdrop was kept";
     EXPECT_EQ(Backdrop.height, 3);
     EXPECT_EQ(Outstanding(), 1u + 1u + 5u) << "path, floor image and the five kept slots";
+    static std::vector<const Bitmap*> order;
+    order.clear();
+    BitmapReleaseObserver = [](const Bitmap* record) { order.push_back(record); };
     ASSERT_EQ(FreeConfig(), 0);
+    EXPECT_EQ(order,
+        (std::vector<const Bitmap*> { &BitmapSlots[24], &BitmapSlots[22], &BitmapSlots[5], &BitmapSlots[2],
+            &BitmapSlots[0], &FloorImage }));
     EXPECT_EQ(Outstanding(), 0u);
+    for (const Bitmap* b : order)
+        EXPECT_TRUE(b->pixels == nullptr && b->width == 0 && b->size == 0) << "a record was not emptied";
 }
 
-std::vector<const Bitmap*> ReleaseOrder;
-
-TEST_F(BitmapSet, ReleasesSlotsDownwardThenBackdropThenFloorImage)
+TEST(Allocator, BlocksAreZeroFilledCountedAndBalanced)
 {
-    const std::string plain = Write("sc\\p.sc0", Sc0(2, 2, Pattern(4)));
-    const std::string sprite = Write("sc\\s.sc0", Sc0(2, 1, SpritePayload({ { { 0, 1 } } })));
-    Write("sc\\backdrop.sc0", Sc0(1024, 1, Pattern(1024)));
-    WriteIni("[bitmaps]\nfloor=" + plain + "\n0=" + plain + "\n6=" + plain + "\n31=" + sprite
-        + "\n22=" + plain + "\n");
-    ASSERT_EQ(LoadConfig(), 0);
-    ReleaseOrder.clear();
-    BitmapReleaseObserver = [](const Bitmap* record) { ReleaseOrder.push_back(record); };
-    ASSERT_EQ(FreeConfig(), 0);
-    const std::vector<const Bitmap*> expected
-        = { &BitmapSlots[31], &BitmapSlots[22], &BitmapSlots[6], &BitmapSlots[0], &Backdrop, &FloorImage };
-    EXPECT_EQ(ReleaseOrder, expected);
-    EXPECT_EQ(Outstanding(), 0u);
-    for (const Bitmap* b : expected)
-        EXPECT_TRUE(b->pixels == nullptr && b->width == 0 && b->size == 0) << "a record was not emptied";
-
-    // Nothing is released while the set is not loaded.
-    BitmapSlots[3].pixels = static_cast<uint8_t*>(AllocBlock(16));
-    FreeBitmapSet();
-    EXPECT_NE(BitmapSlots[3].pixels, nullptr);
-    EXPECT_EQ(FreeBlock(BitmapSlots[3].pixels), 0);
-    BitmapSlots[3] = Bitmap {};
+    static std::vector<std::string> boxes;
+    const MessageBoxFunction saved = SysMessageBox;
+    SysMessageBox = [](const char* text, const char* caption) {
+        boxes.push_back(std::string(caption) + ": " + text);
+        return 1;
+    };
+    const uint32_t a = AllocCount, r = ReleaseCount;
+    EXPECT_EQ(FreeBlock(nullptr), 1);
+    auto* block = static_cast<uint8_t*>(AllocBlock(70000));
+    ASSERT_NE(block, nullptr);
+    for (uint32_t i = 0; i < 70000; i += 997)
+        ASSERT_EQ(block[i], 0);
+    block[69999] = 1;
+    EXPECT_EQ((Values { int32_t(AllocCount - a), int32_t(ReleaseCount - r), CheckMemoryBalance() }),
+        (Values { 1, 0, 1 }));
+    EXPECT_EQ(boxes, std::vector<std::string>(1, "Programmer Error: bad memory usage count"));
+    EXPECT_EQ(FreeBlock(block), 0);
+    EXPECT_EQ(ReleaseCount - r, 1u);
+    boxes.clear();
+    if (AllocCount == ReleaseCount) { // other tests may hold blocks of their own
+        EXPECT_EQ(CheckMemoryBalance(), 0);
+        EXPECT_TRUE(boxes.empty());
+    }
+    SysMessageBox = saved;
 }
 
 } // namespace

@@ -1,14 +1,8 @@
 // The floor against a slow floating-point inverse projection of every screen pixel, over many views.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <vector>
 
-#include "render/bitmap.h"
-#include "render/floor.h"
-#include "world/viewpoint.h"
+#include "world_state.h"
 
 namespace {
 
@@ -16,8 +10,8 @@ struct View {
     int32_t x, y, height, angle, width, rows, ds;
 };
 
-// The floor point seen at screen point (x, z) below the horizon: depth h * ProjDs / -z,
-// lateral offset x * depth / ProjDs, rotated back by the view angle's table sine and cosine.
+// The floor point seen at screen point (x, z) below the horizon: depth h * ProjDs / -z, lateral
+// offset x * depth / ProjDs, rotated back by the view angle's table sine and cosine.
 void WorldPoint(double x, double z, double* wx, double* wy)
 {
     const double depth = ViewPoint.height * double(Projection.ProjDs) / -z;
@@ -27,23 +21,19 @@ void WorldPoint(double x, double z, double* wx, double* wy)
     *wy = ViewPoint.y + lateral * s + depth * c;
 }
 
-// How the box R pixels around (x, z) lies to the square of corners 0 and 1023, with two units'
-// slack (the corners' view positions and the near-line cut are whole units): wholly off it,
-// wholly on it, or mixed; a box reaching the horizon counts as mixed.
+// How the box 3 pixels around (x, z) lies to the square of corners 0 and 1023, with two units'
+// slack (corners and the near-line cut are whole units); a box reaching the horizon is Mixed.
 enum class Box { Off, On, Mixed };
 Box AroundPoint(int32_t x, int32_t z)
 {
     constexpr int32_t R = 3; // vertex rows, clip cuts and edge columns each truncate by up to a pixel
     if (z + R >= 0)
         return Box::Mixed;
-    double lox = 1e30, hix = -1e30, loy = 1e30, hiy = -1e30;
+    double lox = 1e30, hix = -1e30, loy = 1e30, hiy = -1e30, wx, wy;
     for (int32_t dz : { -R, R })
         for (int32_t dx : { -R, R }) {
-            double wx, wy;
             WorldPoint(x + dx, z + dz, &wx, &wy);
-            lox = std::min(lox, wx);
-            hix = std::max(hix, wx);
-            loy = std::min(loy, wy);
+            lox = std::min(lox, wx), hix = std::max(hix, wx), loy = std::min(loy, wy),
             hiy = std::max(hiy, wy);
         }
     if (hix < -2 || lox > 1025 || hiy < -2 || loy > 1025)
@@ -57,15 +47,16 @@ bool WithinOneTexel(int32_t got, double world)
     return d <= 1 || d == 255;
 }
 
-class FloorReference : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        BitmapSlots[FloorTextureSlot] = savedSlot;
-        ViewPoint = savedView;
-        Projection = savedProjection;
-    }
+std::vector<uint8_t> Plane(uint32_t (*texel)(uint32_t))
+{
+    std::vector<uint8_t> t(FloorTextureBytes);
+    for (uint32_t i = 0; i < FloorTextureBytes; ++i)
+        t[i] = uint8_t(texel(i));
+    return t;
+}
 
+class FloorReference : public WorldState {
+protected:
     static std::vector<uint8_t> DrawWith(std::vector<uint8_t>& texture)
     {
         BitmapSlots[FloorTextureSlot] = Bitmap { texture.data(), 256, 256, 0, 0, FloorTextureBytes, 0 };
@@ -80,16 +71,11 @@ protected:
         SCOPED_TRACE(testing::Message()
             << "view " << v.x << "," << v.y << " eye " << v.height << " angle " << v.angle << " viewport "
             << v.width << "x" << v.rows << " ds " << v.ds);
-        ViewPoint.x = v.x, ViewPoint.y = v.y, ViewPoint.height = v.height, ViewPoint.angle = v.angle;
-        Projection = ProjectionValues { v.ds, v.width, v.rows, 0, 0, 0, 0 };
-        SetProjectionBounds();
-        ComputeViewTrig();
-        TransformFloorCorners();
+        SetView(v.x, v.y, v.height, v.angle, v.width, v.rows, v.ds);
         const std::vector<uint8_t> covered = DrawWith(ones), us = DrawWith(uTexture), vs = DrawWith(vTexture);
-
         int32_t drawn = 0;
-        for (int32_t row = 0; row < v.rows; ++row)
-            for (int32_t col = 0; col < v.width; ++col) {
+        for (int32_t row = 0; row < v.rows && !HasFailure(); ++row)
+            for (int32_t col = 0; col < v.width && !HasFailure(); ++col) {
                 const int32_t x = Projection.xmin + col, z = Projection.zmax - row;
                 const size_t at = size_t(row) * v.width + col;
                 const bool withinFar = z < 0 && int64_t(v.height) * v.ds <= int64_t(FarDepth) * -z;
@@ -97,8 +83,6 @@ protected:
                 if (!covered[at]) {
                     EXPECT_FALSE(withinFar && box == Box::On)
                         << "missing floor pixel (" << x << ", " << z << ")";
-                    if (HasFailure())
-                        return drawn;
                     continue;
                 }
                 ++drawn;
@@ -111,25 +95,13 @@ protected:
                 EXPECT_TRUE(WithinOneTexel(us[at], wx) && WithinOneTexel(vs[at], wy))
                     << "pixel (" << x << ", " << z << ") shows texel (" << int(us[at]) << ", " << int(vs[at])
                     << "), the projection gives world (" << wx << ", " << wy << ")";
-                if (HasFailure())
-                    return drawn;
             }
         return drawn;
     }
 
     std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1);
-    std::vector<uint8_t> uTexture = Plane(0), vTexture = Plane(8);
-    Bitmap savedSlot = BitmapSlots[FloorTextureSlot];
-    ViewPointRecord savedView = ViewPoint;
-    ProjectionValues savedProjection = Projection;
-
-    static std::vector<uint8_t> Plane(int shift)
-    {
-        std::vector<uint8_t> t(FloorTextureBytes);
-        for (uint32_t i = 0; i < FloorTextureBytes; ++i)
-            t[i] = uint8_t(i >> shift);
-        return t;
-    }
+    std::vector<uint8_t> uTexture = Plane([](uint32_t i) { return i; });
+    std::vector<uint8_t> vTexture = Plane([](uint32_t i) { return i >> 8; });
 };
 
 TEST_F(FloorReference, ChosenViews)

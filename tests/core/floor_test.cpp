@@ -1,43 +1,21 @@
-// The floor's eye-height and far-depth limits, spans, texel mapping, full turns and views that see no floor.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdint>
+// The floor's eye-height and far-depth limits, the short texture and the span ends of either winding.
 #include <vector>
 
-#include "render/bitmap.h"
-#include "render/floor.h"
-#include "world/viewpoint.h"
+#include "world_state.h"
 
 namespace {
 
 constexpr int32_t Pad = 64;
 constexpr uint8_t GuardValue = 0xC3;
 
-class Floor : public ::testing::Test {
+class Floor : public WorldState {
 protected:
-    void TearDown() override
+    void SetUp() override
     {
-        BitmapSlots[FloorTextureSlot] = savedSlot;
-        ViewPoint = savedView;
-        Projection = savedProjection;
-        std::copy(savedCorners, savedCorners + 4, FloorCorners);
+        BitmapSlots[FloorTextureSlot] = Bitmap { ones.data(), 256, 256, 0, 0, FloorTextureBytes, 0 };
     }
-    static void Use(std::vector<uint8_t>& texture)
-    {
-        BitmapSlots[FloorTextureSlot] = Bitmap { texture.data(), 256, 256, 0, 0, FloorTextureBytes, 0 };
-    }
-    static void View(
-        int32_t x, int32_t y, int32_t height, int32_t angle, int32_t rows = 240, int32_t ds = 160)
-    {
-        ViewPoint.x = x, ViewPoint.y = y, ViewPoint.height = height, ViewPoint.angle = angle;
-        Projection = ProjectionValues { ds, 320, rows, 0, 0, 0, 0 };
-        SetProjectionBounds();
-        ComputeViewTrig();
-        TransformFloorCorners();
-    }
-    // The frame, 0 where nothing was drawn, once the guard bytes around it are checked.
-    static std::vector<uint8_t> Draw()
+    // Pixels drawn in rows z0 down to z1 of a 320-wide frame, once the guard bytes around it are checked.
+    static int32_t Drawn(int32_t z0, int32_t z1)
     {
         std::vector<uint8_t> buffer(size_t(320) * Projection.ProjZs + 2 * Pad, 0);
         std::fill_n(buffer.begin(), Pad, GuardValue);
@@ -46,20 +24,10 @@ protected:
         EXPECT_EQ(std::count(buffer.begin(), buffer.begin() + Pad, GuardValue), Pad)
             << "written before the frame";
         EXPECT_EQ(std::count(buffer.end() - Pad, buffer.end(), GuardValue), Pad) << "written after the frame";
-        return std::vector<uint8_t>(buffer.begin() + Pad, buffer.end() - Pad);
+        return int32_t(std::count_if(buffer.begin() + Pad + (Projection.zmax - z0) * 320,
+            buffer.begin() + Pad + (Projection.zmax - z1 + 1) * 320, [](uint8_t v) { return v != 0; }));
     }
-    // Pixels drawn in rows z0 down to z1.
-    static int32_t Drawn(const std::vector<uint8_t>& frame, int32_t z0, int32_t z1)
-    {
-        return int32_t(std::count_if(frame.begin() + (Projection.zmax - z0) * 320,
-            frame.begin() + (Projection.zmax - z1 + 1) * 320, [](uint8_t v) { return v != 0; }));
-    }
-
     std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1);
-    Bitmap savedSlot = BitmapSlots[FloorTextureSlot];
-    ViewPointRecord savedView = ViewPoint;
-    ProjectionValues savedProjection = Projection;
-    FloorCorner savedCorners[4] = { FloorCorners[0], FloorCorners[1], FloorCorners[2], FloorCorners[3] };
 };
 
 // Eye 15 draws nothing and 16 draws; outside the square looking away on each side draws nothing,
@@ -78,71 +46,50 @@ TEST_F(Floor, WhetherAnyFloorShows)
         { 512, -510, 16, 0, 240, 64, true }, { 512, 512, 2000, 123, 2048, 64, true },
         { 512, 512, 1023, 123, 128, 2048, false }, { 512, 512, 1500, 123, 128, 1400, false },
         { 512, -3000, 32768, 0, 2048, 64, false }, { 512, 512, INT32_MAX, 123, 240, 64, false } };
-    Use(ones);
     for (const auto& c : cases) {
-        View(c.x, c.y, c.height, c.angle, c.rows, c.ds);
-        EXPECT_EQ(Drawn(Draw(), Projection.zmax, Projection.zmin) > 0, c.drawn)
+        SetView(c.x, c.y, c.height, c.angle, 320, c.rows, c.ds);
+        EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c.drawn)
             << c.x << "," << c.y << " eye " << c.height << " angle " << c.angle << " ProjDs " << c.ds;
     }
-    View(512, 512, 128, 0);
+    SetView(512, 512, 128, 0);
     BitmapSlots[FloorTextureSlot].size = FloorTextureBytes - 1;
-    EXPECT_EQ(Drawn(Draw(), Projection.zmax, Projection.zmin), 0) << "short texture";
+    EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin), 0) << "short texture";
 }
 
-// A view-space polygon reaching far beyond FarDepth: the first row drawn is the first whose
-// depth h * ProjDs / -z is at most 16384, and the rows run on down to the bottom.
+// A polygon reaching far beyond FarDepth: the first row drawn is the first whose depth
+// h * ProjDs / -z is at most 16384 (-32 exactly at eye 512), and the rows run on to the bottom.
 TEST_F(Floor, RowsBeyondFarDepthAreSkipped)
 {
-    const struct {
-        int32_t height, ds, firstRow;
-    } cases[] = { { 128, 160, -2 }, { 16, 64, -1 }, { 512, 1024, -32 }, { 513, 1024, -33 } };
-    Use(ones);
+    const int32_t cases[][3]
+        = { { 128, 160, -2 }, { 512, 1024, -32 }, { 513, 1024, -33 } }; // eye, ProjDs, row
     for (const auto& c : cases) {
-        View(0, 0, c.height, 0, 240, c.ds);
+        SetView(0, 0, c[0], 0, 320, 240, c[1]);
         const int16_t depths[4] = { 1, 1, 30000, 30000 }, lateral[4] = { -16000, 16000, 16000, -16000 };
-        for (int i = 0; i < 4; ++i) {
-            FloorCorners[i].viewX = lateral[i];
-            FloorCorners[i].viewDepth = depths[i];
-        }
-        const std::vector<uint8_t> frame = Draw();
-        EXPECT_EQ(Drawn(frame, Projection.zmax, c.firstRow + 1), 0) << c.height << " " << c.ds;
-        EXPECT_EQ(Drawn(frame, c.firstRow, Projection.zmin), 320 * (c.firstRow - Projection.zmin + 1))
-            << c.height << " " << c.ds;
+        for (int i = 0; i < 4; ++i)
+            FloorCorners[i].viewX = lateral[i], FloorCorners[i].viewDepth = depths[i];
+        EXPECT_EQ(Drawn(Projection.zmax, c[2] + 1), 0) << c[0] << " " << c[1];
+        EXPECT_EQ(Drawn(c[2], Projection.zmin), 320 * (c[2] - Projection.zmin + 1)) << c[0] << " " << c[1];
     }
 }
 
-// Corners placed in view space (viewX, depth) on a 320 x 240 viewport, eye 120, ProjDs 160: the near
-// line lies at depth 160. Corners on it land on the bottom row; given clockwise the chains swap
-// sides and the span ends with them; a vertex projecting exactly onto a clip column stays.
-TEST_F(Floor, SpansOfCornersPlacedInView)
+// Corners placed in view space (viewX, depth), eye 120, ProjDs 160: the near line lies at depth 160.
+// Given clockwise the chains swap sides and the span ends with them.
+TEST_F(Floor, SpansOfEitherWinding)
 {
-    const struct {
-        int16_t corners[4][2];
-        int32_t n, topZ, topX0, topX1, bottomZ, minX0, maxX1;
-    } cases[] = {
-        { { { -100, 160 }, { 100, 160 }, { 100, 400 }, { -100, 400 } }, 73, -48, -40, 40, -120, -100, 100 },
-        { { { -100, 400 }, { 100, 400 }, { 100, 160 }, { -100, 160 } }, 73, -48, -40, 40, -120, -100, 100 },
-        { { { -50, 200 }, { 318, 320 }, { -50, 440 }, { -200, 320 } }, 54, -43, -18, -18, -96, -100, 159 },
-        { { { 50, 200 }, { 200, 320 }, { 50, 440 }, { -320, 320 } }, 54, -43, 18, 18, -96, -160, 100 },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        View(0, 0, 120, 0, 240, 160);
+    const int16_t corners[2][4][2] = { { { -100, 160 }, { 100, 160 }, { 100, 400 }, { -100, 400 } },
+        { { -100, 400 }, { 100, 400 }, { 100, 160 }, { -100, 160 } } };
+    for (const auto& c : corners) {
+        SetView(0, 0, 120, 0);
         for (int i = 0; i < 4; ++i)
-            FloorCorners[i].viewX = c.corners[i][0], FloorCorners[i].viewDepth = c.corners[i][1];
+            FloorCorners[i].viewX = c[i][0], FloorCorners[i].viewDepth = c[i][1];
         FloorSpan spans[MaxFloorSpans];
-        const int32_t n = BuildFloorSpans(spans);
-        ASSERT_EQ(n, c.n);
-        EXPECT_EQ((std::vector<int32_t> { spans[0].z, spans[0].x0, spans[0].x1, spans[n - 1].z }),
-            (std::vector<int32_t> { c.topZ, c.topX0, c.topX1, c.bottomZ }));
-        int32_t minX0 = INT32_MAX, maxX1 = INT32_MIN;
-        for (int32_t i = 0; i < n; ++i) {
-            ASSERT_EQ(spans[i].z, spans[0].z - i);
-            ASSERT_LE(spans[i].x0, spans[i].x1) << spans[i].z;
-            minX0 = std::min<int32_t>(minX0, spans[i].x0), maxX1 = std::max<int32_t>(maxX1, spans[i].x1);
+        ASSERT_EQ(BuildFloorSpans(spans), 73);
+        for (int32_t i = 0; i < 73; ++i) { // rows -48..-120, the ends following the trapezium's sides
+            const int32_t z = -48 - i, x = 100 * -z / 120;
+            EXPECT_EQ((std::vector<int32_t> { spans[i].z, spans[i].x0, spans[i].x1 }),
+                (std::vector<int32_t> { z, -x, x }))
+                << "winding " << &c - corners;
         }
-        EXPECT_EQ(minX0, c.minX0);
-        EXPECT_EQ(maxX1, c.maxX1);
     }
 }
 

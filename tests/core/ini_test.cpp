@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <ostream>
 #include <string>
 
 #include "base/sys.h"
@@ -28,11 +27,6 @@ struct IniCase {
     FileState state = Written;
 };
 
-void PrintTo(const IniCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 // clang-format off
 const IniCase IniCases[] = {
     // name, file text, int (default 7), text; then section, key, buffer size, text default, file state
@@ -40,46 +34,31 @@ const IniCase IniCases[] = {
     {"case_of_names",         "[VIEW]\nviewpntx=5\n",                     5,    "5", "View", "VIEWPNTX"},
     {"spaces_around",         "  [ s\t]  \n   k   =   42   \n",           42,   "42"},
     {"spaces_in_arguments",   "[s]\nk=1\n",                               1,    "1", " s ", " k "},
-    {"inner_space_in_key",    "[s]\nmy key = v\n",                        0,    "v", "s", "my key"},
     {"utf8_mark",             "\xEF\xBB\xBF[s]\nk=1\n",                   1,    "1"},
-    {"cr_lines_no_final",     "[s]\rk=5",                                 5,    "5"},
     {"junk_after_header",     "[s] junk\nk=1\n",                          1,    "1"},
-    {"unclosed_header",       "[s]\n[t\nk=1\n",                           1,    "1"},
     {"keys_before_sections",  "k=1\n[s]\n",                               7,    "d"},
     {"single_quotes",         "[s]\nk='abc'\n",                           0,    "abc"},
-    {"mismatched_quotes",     "[s]\nk=\"abc'\n",                          0,    "\"abc'"},
-    {"lone_quote",            "[s]\nk=\"\n",                              0,    "\""},
     {"empty_quotes",          "[s]\nk=\"\"\n",                            7,    ""},
     {"quoted_number",         "[s]\nk=\"12\"\n",                          12,   "12"},
-    {"quoted_leading_space",  "[s]\nk=\" 12\"\n",                         12,   " 12"},
-    {"quoted_cut_short",      "[s]\nk=\"abcdef\"\n",                      0,    "abc", "s", "k", 4},
     {"quoted_cut_at_quote",   "[s]\nk=\"abcdef\"\n",                      0,    "abcde", "s", "k", 7},
     {"quoted_just_fits",      "[s]\nk=\"abcdef\"\n",                      0,    "abcdef", "s", "k", 8},
-    {"commented_out_key",     "[s]\n;k=5\n",                              7,    "d"},
     {"text_after_value",      "[s]\nk=5 ; five\n",                        5,    "5 ; five"},
-    {"equals_in_value",       "[s]\nk=a=b\n",                             0,    "a=b"},
     {"negative",              "[s]\nk=-12\n",                             -12,  "-12"},
-    {"plus_sign",             "[s]\nk=+7\n",                              7,    "+7"},
     {"sign_then_space",       "[s]\nk=- 3\n",                             0,    "- 3"},
     {"trailing_junk",         "[s]\nk=12abc\n",                           12,   "12abc"},
-    {"no_digits",             "[s]\nk=abc\n",                             0,    "abc"},
     {"hex_prefix",            "[s]\nk=0x1F\n",                            31,   "0x1F"},
     {"upper_hex_prefix",      "[s]\nk=0X1F\n",                            0,    "0X1F"},
     {"octal_prefix",          "[s]\nk=0o17\n",                            15,   "0o17"},
-    {"leading_zero_decimal",  "[s]\nk=010\n",                             10,   "010"},
     {"all_bits",              "[s]\nk=4294967295\n",                      -1,   "4294967295"},
     {"wraps_past_32_bits",    "[s]\nk=4294967296\n",                      0,    "4294967296"},
     {"number_cut_to_29",      "[s]\nk=000000000000000000000000000012\n",  1,    "000000000000000000000000000012"},
     {"blank_value",           "[s]\nk=   \n",                             7,    ""},
     {"key_without_equals",    "[s]\nk\n",                                 7,    "d"},
     {"missing_section",       "[t]\nk=1\n",                               7,    "d"},
-    {"key_in_other_section",  "[s]\n[t]\nk=1\n",                          7,    "d"},
     {"longer_key_in_file",    "[s]\nkk=1\n",                             7,    "d"},
-    {"shorter_key_in_file",   "[s]\nk=1\n",                              7,    "d", "s", "kk"},
     {"duplicate_keys",        "[s]\nk=1\nk=2\n",                          1,    "1"},
     {"duplicate_sections",    "[s]\na=1\n[t]\n[s]\nk=2\n",                7,    "d"},
     {"text_cut",              "[s]\nk=abcdefghij\n",                      0,    "abcd", "s", "k", 5},
-    {"buffer_of_one",         "[s]\nk=abc\n",                             0,    "", "s", "k", 1},
     {"default_spaces",        "[s]\n",                                    7,    "  abc", "s", "k", 64, "  abc  "},
     {"missing_file",          "",                                         7,    "q", "s", "k", 64, "'q'", NoFile},
     {"missing_directory",     "",                                         7,    "'q'", "s", "k", 64, "'q'", NoDirectory},

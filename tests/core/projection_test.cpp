@@ -1,0 +1,111 @@
+// The sine table, the projection bounds and viewport rectangle, and the backdrop's row pieces,
+// vertical placement, cleared bands and copied pixels.
+#include <cmath>
+#include <vector>
+
+#include "render/backdrop.h"
+#include "world_state.h"
+
+namespace {
+
+using Values = std::vector<int32_t>;
+
+TEST(SineTable, EveryEntryIsTheRoundedSine)
+{
+    for (int i = 0; i < 1280; ++i)
+        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0)))
+            << "entry " << i;
+}
+
+// Bounds put the odd pixel on the positive side; the viewport is centred on the mode.
+TEST_F(WorldState, ProjectionBoundsPixelsAndViewportRect)
+{
+    const struct {
+        int32_t xs, zs, xmin, zmax, modeX, modeZ;
+        Values rect;
+    } cases[] = { { 320, 240, -160, 119, 640, 480, { 160, 120, 480, 360 } },
+        { 321, 129, -160, 64, 800, 600, { 240, 236, 561, 365 } },
+        { 2048, 2047, -1024, 1023, 2048, 2047, { 0, 0, 2048, 2047 } } };
+    static uint8_t buffer[2048 * 2047];
+    for (const auto& c : cases) {
+        SetView(0, 0, 128, 0, c.xs, c.zs);
+        EXPECT_EQ((Values { Projection.xmin, Projection.xmax, Projection.zmin, Projection.zmax }),
+            (Values { c.xmin, c.xmin + c.xs - 1, c.zmax - c.zs + 1, c.zmax }));
+        const FrameTarget target = { buffer, c.xs };
+        EXPECT_EQ(FramePixel(target, c.xmin, c.zmax), buffer);
+        EXPECT_EQ(FramePixel(target, 0, 0), buffer + c.zmax * c.xs - c.xmin);
+        const ScreenRect r = ViewportRect(c.modeX, c.modeZ);
+        EXPECT_EQ((Values { r.left, r.top, r.right, r.bottom }), c.rect);
+    }
+}
+
+TEST(BackdropSplit, PiecesOfARow)
+{
+    const int32_t cases[][6] = { // angle, width; first column, bytes up to column 1023, whole copies, rest
+        { 0, 320, 0, 320, 0, 0 }, { 1, 320, 1023, 1, 0, 319 }, { 24, 320, 1000, 24, 0, 296 },
+        { 1023, 2048, 1, 1023, 1, 1 }, { 1, 2048, 1023, 1, 1, 1023 }, { 0, 2048, 0, 1024, 1, 0 },
+        { -1024 - 24, 320, 24, 320, 0, 0 }
+    }; // only the low ten bits of the angle count
+    for (const auto& c : cases) {
+        const BackdropRowSplit s = SplitBackdropRow(c[0], c[1]);
+        EXPECT_EQ((Values { s.column, s.firstBytes, s.wholeCopies, s.restBytes }), Values(c + 2, c + 6))
+            << c[0] << " " << c[1];
+    }
+}
+
+// Picture value of (column, row): distinct for nearby columns, columns 256 apart and rows;
+// columns past the 1024 shown ones must never appear.
+uint8_t Shade(int32_t column, int32_t row)
+{
+    return column >= 1024 ? 0xEE : uint8_t(7 * column + 101 * (column >> 8) + 13 * row);
+}
+
+// Bands, cropping and columns together: the whole window buffer (rows padded to 4 bytes) against
+// the placement each row expects.
+TEST_F(WorldState, BackdropBandsAndColumnsInAWindowBuffer)
+{
+    constexpr int32_t H = 130, NoPixels = INT32_MIN;
+    const struct {
+        int32_t hB, angle, width, stride;
+        int32_t extra; // payload bytes past stride * hB (negative: missing), or NoPixels
+        int32_t top, bottom, pictureRow;
+    } cases[] = {
+        { H, 0, 322, 1100, 0, 0, H, 0 }, // fills the viewport row for row
+        { H - 1, 1, 321, 1024, 0, 0, H - 1, 0 }, // one bottom band row
+        { H - 3, 24, 320, 1100, 0, 1, H - 2, 0 }, // one top band row, two bottom ones
+        { H + 5, 1023, 2048, 1100, 0, 0, H, 2 }, // two rows cut at the top, three at the bottom
+        { 0, 0, 128, 1024, 0, H / 2, H / 2, 0 }, // height 0: all band
+        { 60, 0, 323, 1024, NoPixels, H / 2, H / 2, 0 }, // no pixels: all band
+        { 60, 300, 1500, 1100, 1024 - 1100, 35, 95, 0 }, // the last row needs only 1024 bytes
+        { 60, 0, 320, 1100, 1023 - 1100, H / 2, H / 2, 0 }, // one byte short of that
+        { 60, 0, 320, 1023, 1, H / 2, H / 2, 0 }, // narrower than the panorama, though long enough
+    };
+    for (const auto& c : cases) {
+        SetView(0, 0, 128, c.angle, c.width, H);
+        std::vector<uint8_t> payload(size_t(c.stride) * c.hB + 1);
+        for (size_t i = 0; i < payload.size(); ++i)
+            payload[i] = Shade(int32_t(i % c.stride), int32_t(i / c.stride));
+        const Bitmap picture { c.extra == NoPixels ? nullptr : payload.data(), uint16_t(c.stride),
+            uint16_t(c.hB), 0, 0, uint32_t(c.stride * c.hB + (c.extra == NoPixels ? 0 : c.extra)), 0 };
+        const BackdropPlacement p = PlaceBackdrop(picture);
+        EXPECT_EQ((Values { p.top, p.bottom, p.pictureRow, p.rows }),
+            (Values { c.top, c.bottom, c.pictureRow, c.bottom - c.top }))
+            << c.hB;
+        const int32_t pitch = (c.width + 3) & ~3, g = -c.angle & 1023;
+        std::vector<uint8_t> buffer(size_t(pitch) * H + 16, 0xAA);
+        ClearBandsInBuffer(buffer.data(), pitch, picture);
+        DrawBackdrop(picture, FrameTarget { buffer.data(), pitch });
+        for (size_t i = 0; i < buffer.size(); ++i) {
+            const int32_t row = int32_t(i / pitch), k = int32_t(i % pitch);
+            uint8_t expected = 0xAA; // padding of a picture row and bytes past the buffer
+            if (row < H && (row < c.top || row >= c.bottom))
+                expected = 0;
+            else if (row < H && k < c.width)
+                expected = Shade((g + k) & 1023, c.pictureRow + row - c.top);
+            ASSERT_EQ(buffer[i], expected)
+                << "height " << c.hB << " width " << c.width << " row " << row << " byte " << k;
+        }
+    }
+}
+
+} // namespace
