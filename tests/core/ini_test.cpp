@@ -32,28 +32,22 @@ const IniCase IniCases[] = {
     // name, file text, int (default 7), text; then section, key, buffer size, text default, file state
     {"plain",                 "[view]\nViewPntX=12\n",                    12,   "12", "view", "ViewPntX"},
     {"case_of_names",         "[VIEW]\nviewpntx=5\n",                     5,    "5", "View", "VIEWPNTX"},
-    {"spaces_around",         "  [ s\t]  \n   k   =   42   \n",           42,   "42"},
+    {"mark_spaces_junk",      "\xEF\xBB\xBF  [ s\t] junk\n   k   =   42   \n", 42, "42"},
     {"spaces_in_arguments",   "[s]\nk=1\n",                               1,    "1", " s ", " k "},
-    {"utf8_mark",             "\xEF\xBB\xBF[s]\nk=1\n",                   1,    "1"},
-    {"junk_after_header",     "[s] junk\nk=1\n",                          1,    "1"},
     {"keys_before_sections",  "k=1\n[s]\n",                               7,    "d"},
     {"single_quotes",         "[s]\nk='abc'\n",                           0,    "abc"},
     {"empty_quotes",          "[s]\nk=\"\"\n",                            7,    ""},
     {"quoted_number",         "[s]\nk=\"12\"\n",                          12,   "12"},
     {"quoted_cut_at_quote",   "[s]\nk=\"abcdef\"\n",                      0,    "abcde", "s", "k", 7},
-    {"quoted_just_fits",      "[s]\nk=\"abcdef\"\n",                      0,    "abcdef", "s", "k", 8},
     {"text_after_value",      "[s]\nk=5 ; five\n",                        5,    "5 ; five"},
     {"negative",              "[s]\nk=-12\n",                             -12,  "-12"},
-    {"sign_then_space",       "[s]\nk=- 3\n",                             0,    "- 3"},
     {"trailing_junk",         "[s]\nk=12abc\n",                           12,   "12abc"},
     {"hex_prefix",            "[s]\nk=0x1F\n",                            31,   "0x1F"},
-    {"upper_hex_prefix",      "[s]\nk=0X1F\n",                            0,    "0X1F"},
     {"octal_prefix",          "[s]\nk=0o17\n",                            15,   "0o17"},
     {"all_bits",              "[s]\nk=4294967295\n",                      -1,   "4294967295"},
     {"wraps_past_32_bits",    "[s]\nk=4294967296\n",                      0,    "4294967296"},
     {"number_cut_to_29",      "[s]\nk=000000000000000000000000000012\n",  1,    "000000000000000000000000000012"},
     {"blank_value",           "[s]\nk=   \n",                             7,    ""},
-    {"key_without_equals",    "[s]\nk\n",                                 7,    "d"},
     {"missing_section",       "[t]\nk=1\n",                               7,    "d"},
     {"longer_key_in_file",    "[s]\nkk=1\n",                             7,    "d"},
     {"duplicate_keys",        "[s]\nk=1\nk=2\n",                          1,    "1"},
@@ -67,26 +61,15 @@ const IniCase IniCases[] = {
 // clang-format on
 
 // Each case gets its own file: the Windows side caches a profile by name and time.
-class IniTable : public ::testing::TestWithParam<IniCase> {
-protected:
-    static fs::path Folder() { return fs::temp_directory_path() / "quarvel-ini-test"; }
-    static void SetUpTestSuite()
-    {
-        TearDownTestSuite();
-        fs::create_directories(Folder());
-    }
-    static void TearDownTestSuite()
-    {
-        std::error_code ignored;
-        fs::remove_all(Folder(), ignored);
-    }
-};
+class IniTable : public ::testing::TestWithParam<IniCase> { };
 
 TEST_P(IniTable, MatchesTheProfileFunctions)
 {
     const IniCase& c = GetParam();
+    const fs::path folder = fs::temp_directory_path() / "quarvel-ini-test";
+    fs::create_directories(folder);
     const fs::path path
-        = Folder() / (c.state == NoDirectory ? "no-such-directory" : "") / (std::string(c.name) + ".ini");
+        = folder / (c.state == NoDirectory ? "no-such-directory" : "") / (std::string(c.name) + ".ini");
     if (c.state == Written) {
         FILE* f = std::fopen(path.string().c_str(), "wb");
         ASSERT_NE(f, nullptr) << path;
@@ -101,6 +84,9 @@ TEST_P(IniTable, MatchesTheProfileFunctions)
     EXPECT_STREQ(buffer, c.expectText);
     EXPECT_EQ(length, std::strlen(c.expectText));
     EXPECT_EQ(buffer[c.bufferSize], 'X') << "wrote past the buffer";
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    fs::remove(folder, ignored); // once empty
 }
 
 INSTANTIATE_TEST_SUITE_P(Ini, IniTable, ::testing::ValuesIn(IniCases),

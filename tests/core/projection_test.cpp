@@ -1,5 +1,5 @@
-// The sine table, the projection bounds and viewport rectangle, and the backdrop's row pieces,
-// vertical placement, cleared bands and copied pixels.
+// The sine table, the projection bounds and viewport rectangle, and the backdrop's vertical
+// placement, cleared bands and copied columns.
 #include <cmath>
 #include <vector>
 
@@ -36,20 +36,6 @@ TEST_F(WorldState, ProjectionBoundsPixelsAndViewportRect)
         EXPECT_EQ(FramePixel(target, 0, 0), buffer + c.zmax * c.xs - c.xmin);
         const ScreenRect r = ViewportRect(c.modeX, c.modeZ);
         EXPECT_EQ((Values { r.left, r.top, r.right, r.bottom }), c.rect);
-    }
-}
-
-TEST(BackdropSplit, PiecesOfARow)
-{
-    const int32_t cases[][6] = { // angle, width; first column, bytes up to column 1023, whole copies, rest
-        { 0, 320, 0, 320, 0, 0 }, { 1, 320, 1023, 1, 0, 319 }, { 24, 320, 1000, 24, 0, 296 },
-        { 1023, 2048, 1, 1023, 1, 1 }, { 1, 2048, 1023, 1, 1, 1023 }, { 0, 2048, 0, 1024, 1, 0 },
-        { -1024 - 24, 320, 24, 320, 0, 0 }
-    }; // only the low ten bits of the angle count
-    for (const auto& c : cases) {
-        const BackdropRowSplit s = SplitBackdropRow(c[0], c[1]);
-        EXPECT_EQ((Values { s.column, s.firstBytes, s.wholeCopies, s.restBytes }), Values(c + 2, c + 6))
-            << c[0] << " " << c[1];
     }
 }
 

@@ -1,5 +1,6 @@
-// The world's frame step: keyboard axes and eye height, the viewer's move and bounds, the scene
-// objects and the viewer's collision with their footprints, and the target's sequence.
+// The world's frame step at its edges: eye height keys, the viewer's move and the world bound, the
+// scene objects and the viewer's collision with their footprints, and the target's sequence. Their
+// plain runs, frame by frame, are the golden replays'.
 #include <cstring>
 #include <vector>
 
@@ -13,11 +14,7 @@ using Values = std::vector<int32_t>;
 
 // The table as the program starts with it, taken before any test runs.
 const std::vector<SceneObject> Initial(SceneObjectTable, SceneObjectTable + SceneObjectCount);
-
-std::vector<int> Sounds()
-{
-    return std::vector<int>(EffectLog, EffectLog + EffectLogCount);
-}
+SceneObject& Target = SceneObjectTable[0];
 
 // The viewer at the origin, eye 128, facing +y, axes at rest, the objects and the target at their start.
 class World : public WorldState {
@@ -31,51 +28,19 @@ protected:
         ForwardAxis = TurnAxis = MotionAxis {};
         ClearEffectLog();
     }
-    static void HideObjects()
-    {
-        for (SceneObject& o : SceneObjectTable)
-            o.flags = ObjectHidden;
-    }
-    static Values Steps(MotionAxis* axis, int frames)
-    {
-        Values v;
-        for (int i = 0; i < frames; ++i)
-            v.push_back(StepAxis(axis));
-        return v;
-    }
+    static Values Sounds() { return Values(EffectLog, EffectLog + EffectLogCount); }
 };
-
-// The opposite key takes over the axis; only the driving key's release starts the decay; Ctrl
-// cuts a faster turn to one step a frame. The plain runs of both axes are the golden replays'.
-TEST_F(World, AxesFollowTheDrivingKey)
-{
-    PressViewKey(KeyUp, false);
-    EXPECT_EQ(Steps(&ForwardAxis, 3), (Values { 6, 12, 18 }));
-    EXPECT_TRUE(ReleaseViewKey(KeyDown)); // never drove: nothing changes
-    PressViewKey(KeyDown, false);
-    ReleaseViewKey(KeyUp); // no longer drives
-    EXPECT_EQ(Steps(&ForwardAxis, 8), (Values { 12, 6, 0, -6, -12, -18, -24, -30 }));
-    ReleaseViewKey(KeyDown);
-    EXPECT_EQ(Steps(&ForwardAxis, 2), (Values { -27, -24 }));
-    PressViewKey(KeyLeft, false);
-    Steps(&TurnAxis, 4);
-    PressViewKey(KeyRight, true);
-    EXPECT_EQ(Steps(&TurnAxis, 3), (Values { 1, -1, -1 }));
-}
 
 TEST_F(World, HeightKeysWrapWithinTenBitsAndOtherKeysAreNotHandled)
 {
-    const struct {
-        int32_t start, key;
-        bool ctrl;
-        int32_t expected;
-    } cases[] = { { 1020, KeyA, false, 12 }, { 5, KeyZ, false, 1013 }, { 1023, KeyA, true, 0 },
-        { 0, KeyZ, true, 1023 }, { 500, KeyA, false, 516 }, { 511, KeyA, true, 512 },
-        { 128, KeyZ, true, 127 } };
+    const int32_t cases[][4] = { // start, key, Ctrl, result
+        { 1020, KeyA, 0, 12 }, { 5, KeyZ, 0, 1013 }, { 1023, KeyA, 1, 0 }, { 0, KeyZ, 1, 1023 },
+        { 500, KeyA, 0, 516 }, { 511, KeyA, 1, 512 }, { 128, KeyZ, 1, 127 }
+    };
     for (const auto& c : cases) {
-        ViewPoint.height = c.start;
-        EXPECT_TRUE(PressViewKey(c.key, c.ctrl));
-        EXPECT_EQ(ViewPoint.height, c.expected) << c.start;
+        ViewPoint.height = c[0];
+        EXPECT_TRUE(PressViewKey(c[1], c[2]));
+        EXPECT_EQ(ViewPoint.height, c[3]) << c[0];
     }
     for (int32_t key : { int32_t(KeyEscape), 0x20, 0x42, 0x70 })
         EXPECT_FALSE(PressViewKey(key, false)) << key;
@@ -83,33 +48,30 @@ TEST_F(World, HeightKeysWrapWithinTenBitsAndOtherKeysAreNotHandled)
         EXPECT_FALSE(ReleaseViewKey(key)) << key;
 }
 
-// Moves from (100, 100); angles outside one turn move as their low ten bits; fractions accumulate
-// and whole units are floored, not truncated.
+// From the origin: angles outside one turn move as their low ten bits; fractions accumulate and
+// whole units are floored, not truncated.
 TEST_F(World, ForwardMoveFollowsTheAngle)
 {
-    const struct {
-        int32_t angle, distance, dFixedX, dFixedY;
-    } cases[] = { { 256 + 3 * 1024, 30, -30 * 4096, 0 }, { -256, 30, 30 * 4096, 0 },
-        { 128, -2006, 2006 * 2896, -2006 * 2896 } };
+    const int32_t cases[][5] = { // angle, distance, steps; the fixed-point position after them
+        { 256 + 3 * 1024, 30, 1, -30 * 4096, 0 }, { -256, 30, 1, 30 * 4096, 0 },
+        { 128, 6, 3, -18 * 2896, 18 * 2896 }, { 128, -2006, 1, 2006 * 2896, -2006 * 2896 }
+    };
     for (const auto& c : cases) {
-        PlaceViewer(100, 100, 128, c.angle);
-        AdvanceViewPoint(c.distance);
-        const int32_t fx = 409600 + c.dFixedX, fy = 409600 + c.dFixedY;
+        PlaceViewer(0, 0, 128, c[0]);
+        for (int i = 0; i < c[2]; ++i)
+            AdvanceViewPoint(c[1]);
         EXPECT_EQ((Values { ViewPoint.fixedX, ViewPoint.fixedY, ViewPoint.x, ViewPoint.y }),
-            (Values { fx, fy, fx >> 12, fy >> 12 }))
-            << c.angle;
+            (Values { c[3], c[4], c[3] >> 12, c[4] >> 12 }))
+            << c[0];
     }
-    PlaceViewer(0, 0, 128, 128);
-    for (int i = 0; i < 3; ++i)
-        AdvanceViewPoint(6);
-    EXPECT_EQ((Values { ViewPoint.fixedX, ViewPoint.fixedY, ViewPoint.x, ViewPoint.y }),
-        (Values { -3 * 6 * 2896, 3 * 6 * 2896, -13, 12 }));
 }
 
+// Toward +x from 8180.5 a step of 30 would reach 8210.5: the move is undone, the fractions stay.
 TEST_F(World, WorldBoundUndoesTheMoveAndKeepsTheFraction)
 {
-    HideObjects();
-    PlaceViewer(8180, 40, 200, 768); // toward +x: from 8180.5 a step of 30 would reach 8210.5
+    for (SceneObject& o : SceneObjectTable)
+        o.flags = ObjectHidden;
+    PlaceViewer(8180, 40, 200, 768);
     ViewPoint.fixedX += 0x800;
     ViewPoint.fixedY += 0x123;
     ForwardAxis = { 6, 24, 30, 0, KeyUp };
@@ -119,44 +81,37 @@ TEST_F(World, WorldBoundUndoesTheMoveAndKeepsTheFraction)
                       ForwardAxis.velocity }),
             (Values { 8180, 40, 8180 * 4096 + 0x800, 40 * 4096 + 0x123, 200, 30 }));
     }
-    const struct {
-        int32_t x, y, angle;
-        bool moves;
-    } cases[] = { { 8190, 0, 768, true }, { 8191, 0, 768, false }, { -8191, 0, 256, false },
-        { -8190, 0, 256, true }, { 0, 8191, 0, false }, { 0, -8191, 512, false }, { 0, 8191, 512, true },
-        { 0, -8190, 512, true }, { 0, 8190, 0, true } };
+    const int32_t cases[][4] = { // x, y, angle; whether a step of 1 moves
+        { 8190, 0, 768, 1 }, { 8191, 0, 768, 0 }, { -8191, 0, 256, 0 }, { -8190, 0, 256, 1 },
+        { 0, 8191, 0, 0 }, { 0, -8191, 512, 0 }, { 0, 8191, 512, 1 }, { 0, -8190, 512, 1 }, { 0, 8190, 0, 1 }
+    };
     for (const auto& c : cases) {
-        PlaceViewer(c.x, c.y, 128, c.angle);
-        ViewPoint.savedX = c.x, ViewPoint.savedY = c.y;
+        PlaceViewer(c[0], c[1], 128, c[2]);
+        ViewPoint.savedX = c[0], ViewPoint.savedY = c[1];
         AdvanceViewPoint(1);
-        EXPECT_EQ(ViewPoint.x != c.x || ViewPoint.y != c.y, c.moves) << c.x << "," << c.y;
+        EXPECT_EQ(ViewPoint.x != c[0] || ViewPoint.y != c[1], c[3] == 1) << c[0] << "," << c[1];
     }
 }
 
+// A step clears the visible flag everywhere and moves the records not hidden, in 16 bits.
 TEST_F(World, ResetRestoresEveryRecordAndAStepMovesOnlyShownOnes)
 {
     std::memset(SceneObjectTable, 0x55, sizeof SceneObjectTable);
     ResetSceneObjects();
     EXPECT_EQ(std::memcmp(SceneObjectTable, Initial.data(), sizeof SceneObjectTable), 0);
-
-    const int16_t rows[SceneObjectCount][11] = { // flags, x, dx, y, dy, z, dz; then flags, x, y, z
+    const int16_t rows[3][11] = { // flags, x, dx, y, dy, z, dz; then flags, x, y, z
         { ObjectVisible, 10, 3, 20, -4, 30, 5, 0, 13, 16, 35 },
         { int16_t(ObjectHidden | ObjectVisible), 10, 3, 20, -4, 30, 5, ObjectHidden, 10, 20, 30 },
-        { ObjectHidden, 10, 3, 20, -4, 30, 5, ObjectHidden, 10, 20, 30 },
-        { 0, 32767, 1, -32768, -1, 0, 0, 0, -32768, 32767, 0 }, // 16-bit wrap
-        { ObjectVisible, 5, 0, 6, 0, 7, 1, 0, 5, 6, 8 }
+        { 0, 32767, 1, -32768, -1, 0, 0, 0, -32768, 32767, 0 }
     };
-    for (int i = 0; i < SceneObjectCount; ++i) {
-        SceneObject& o = SceneObjectTable[i];
-        const int16_t* r = rows[i];
+    for (const auto& r : rows) {
+        SceneObject& o = SceneObjectTable[&r - rows];
         o.flags = r[0], o.x = r[1], o.dx = r[2], o.y = r[3], o.dy = r[4], o.z = r[5], o.dz = r[6];
     }
     StepObjects();
-    for (int i = 0; i < SceneObjectCount; ++i) {
-        const SceneObject& o = SceneObjectTable[i];
-        EXPECT_EQ((std::vector<int16_t> { o.flags, o.x, o.y, o.z }),
-            (std::vector<int16_t>(rows[i] + 7, rows[i] + 11)))
-            << i;
+    for (const auto& r : rows) {
+        const SceneObject& o = SceneObjectTable[&r - rows];
+        EXPECT_EQ((Values { o.flags, o.x, o.y, o.z }), Values(r + 7, r + 11)) << &r - rows;
     }
 }
 
@@ -218,77 +173,41 @@ TEST_F(World, CollisionStopsAtTheNearestContact)
     }
 }
 
-// Record 1 stands at (200, 600): low line 567; the target (record 0) at (0, 400): low line 367.
-// A standing object bumps with sound 3, the target stops silently; the fraction of fixedY stays.
-TEST_F(World, AHitStopsTheViewerAndItsForwardMotion)
-{
-    const struct {
-        int32_t startY, fraction;
-        int16_t objectIndex;
-        int32_t stopY;
-        std::vector<int> sounds;
-    } cases[] = { { 540, 0x800, 1, 567, { 3 } }, { 340, 0x123, 0, 367, {} } };
-    for (const auto& c : cases) {
-        SetUp();
-        const int32_t x = SceneObjectTable[c.objectIndex].x;
-        PlaceViewer(x, c.startY, 128, 0);
-        ViewPoint.fixedY += c.fraction;
-        PressViewKey(KeyUp, false);
-        ForwardAxis.velocity = 30;
-        for (int push = 0; push < 2; ++push) { // still pushing: held on the contact line
-            ClearEffectLog();
-            MoveViewer();
-            EXPECT_EQ((Values { ViewPoint.x, ViewPoint.y, ForwardAxis.velocity, ViewPoint.fixedY }),
-                (Values { x, c.stopY, 0, c.stopY * 4096 + c.fraction }))
-                << c.startY << " push " << push;
-            EXPECT_EQ(Sounds(), c.sounds);
-        }
-    }
-}
-
-SceneObject& Target()
-{
-    return SceneObjectTable[0];
-}
-
 // The target rests at (0, 400); the first pulse is 80 wide (-40..39 by 360..439), the second 96.
 // Hidden in its pause, it ignores a viewer on its centre.
 TEST_F(World, TargetFiresOnlyInsideTheNewSize)
 {
-    const struct {
-        int32_t vx, vy, frames;
-        bool fires;
-    } cases[] = { { 39, 400, 1, true }, { 40, 400, 1, false }, { -40, 400, 1, true }, { -41, 400, 1, false },
-        { 0, 439, 1, true }, { 0, 440, 1, false }, { 0, 360, 1, true }, { 0, 359, 1, false },
-        { 44, 400, 2, true } };
+    const int32_t cases[][4] = { // viewer x, y, frames; whether it fires
+        { 39, 400, 1, 1 }, { 40, 400, 1, 0 }, { -40, 400, 1, 1 }, { -41, 400, 1, 0 }, { 0, 439, 1, 1 },
+        { 0, 440, 1, 0 }, { 0, 360, 1, 1 }, { 0, 359, 1, 0 }, { 44, 400, 2, 1 }
+    };
     for (const auto& c : cases) {
         SetUp();
-        PlaceViewer(c.vx, c.vy, 128, 0);
-        for (int i = 0; i < c.frames; ++i)
+        PlaceViewer(c[0], c[1], 128, 0);
+        for (int i = 0; i < c[2]; ++i)
             UpdateTarget();
-        EXPECT_EQ(TargetState, c.fires ? 0x8001u : uint32_t(c.frames)) << c.vx << "," << c.vy;
-        EXPECT_EQ(Sounds(), c.fires ? std::vector<int> { 0 } : std::vector<int> {}) << c.vx << "," << c.vy;
+        EXPECT_EQ(TargetState, c[3] ? 0x8001u : uint32_t(c[2])) << c[0] << "," << c[1];
+        EXPECT_EQ(Sounds(), c[3] ? Values { 0 } : Values {}) << c[0] << "," << c[1];
     }
     TargetState = 0x8000u + 100;
-    Target().flags = ObjectHidden;
-    PlaceViewer(Target().x, Target().y, 128, 0);
+    Target.flags = ObjectHidden;
+    PlaceViewer(Target.x, Target.y, 128, 0);
     UpdateTarget();
     EXPECT_EQ(TargetState, 0x8000u + 101);
-    EXPECT_EQ(Sounds(), std::vector<int> { 0 });
 }
 
+// Step 0 of the sequence, however it was reached, sends the target away from the viewer at 64.
 TEST_F(World, TargetFliesAwayFromTheViewer)
 {
     const int32_t cases[][4] = { // target centre minus viewer; dx, dy
-        { 1, 0, 64, 0 }, { 30, 40, 38, 51 }, { -30, -40, -38, -51 }, { 0, 0, 0, 64 }, { 8191, 8191, 45, 45 },
+        { 30, 40, 38, 51 }, { -30, -40, -38, -51 }, { 0, 0, 0, 64 }, { 8191, 8191, 45, 45 },
         { 0, 2000000400, 0, 64 }
     };
     for (const auto& c : cases) {
-        PlaceViewer(Target().x - c[0], Target().y - c[1], 128, 0);
-        TargetState = 0x8000; // step 0, however it was reached
+        PlaceViewer(Target.x - c[0], Target.y - c[1], 128, 0);
+        TargetState = 0x8000;
         UpdateTarget();
-        EXPECT_EQ(
-            (Values { int32_t(TargetState), Target().dx, Target().dy }), (Values { 0x8001, c[2], c[3] }))
+        EXPECT_EQ((Values { int32_t(TargetState), Target.dx, Target.dy }), (Values { 0x8001, c[2], c[3] }))
             << c[0] << "," << c[1];
     }
 }
@@ -303,10 +222,10 @@ TEST_F(World, TargetRespawnAvoidsOnlyTheViewersExactSpot)
         PlaceViewer(c[0], c[1], 128, 0);
         TargetState = 0x8000u + 200 + c[4]; // any step from 200 on respawns
         UpdateTarget();
-        EXPECT_EQ((Values { Target().x, Target().y, Target().z, Target().bitmap, Target().flags,
-                      int32_t(TargetState) }),
+        EXPECT_EQ(
+            (Values { Target.x, Target.y, Target.z, Target.bitmap, Target.flags, int32_t(TargetState) }),
             (Values { c[2], c[3], 160, 31, 0, 0 }));
-        EXPECT_EQ(Sounds(), std::vector<int> { 2 });
+        EXPECT_EQ(Sounds(), Values { 2 });
         const uint32_t after = RandomState;
         RandomState = 1;
         for (int i = 0; i < c[4]; ++i)
@@ -322,7 +241,7 @@ TEST_F(World, TargetCountingIntoTheFlagStartsASilentSequence)
         UpdateTarget();
     ASSERT_EQ(TargetState, 0x7FFFu);
     UpdateTarget();
-    EXPECT_EQ((Values { int32_t(TargetState), Target().width, Target().dy, EffectLogCount }),
+    EXPECT_EQ((Values { int32_t(TargetState), Target.width, Target.dy, EffectLogCount }),
         (Values { 0x8001, 64, -64, 0 }));
 }
 

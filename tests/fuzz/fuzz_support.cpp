@@ -1,5 +1,3 @@
-// What the fuzz targets share: a private copy of the data set, frames drawn between guard
-// bytes the address sanitizer watches, and the checks that end a run as a finding.
 #include "fuzz_support.h"
 
 #include <cstdio>
@@ -8,7 +6,6 @@
 #include <fstream>
 #include <sanitizer/asan_interface.h>
 
-#include "app/frame.h"
 #include "base/alloc.h"
 #include "commands.h"
 #include "frame_runner.h"
@@ -26,21 +23,11 @@ uint32_t OpenAllocs = 0, OpenReleases = 0;
 
 void PoisonGuards(bool poison)
 {
-    uint8_t* before = FrameBuffer() - FrameGuardBytes;
-    uint8_t* after = FrameBuffer() + FrameBytes();
-    if (poison) {
-        ASAN_POISON_MEMORY_REGION(before, FrameGuardBytes);
-        ASAN_POISON_MEMORY_REGION(after, FrameGuardBytes);
-    } else {
-        ASAN_UNPOISON_MEMORY_REGION(before, FrameGuardBytes);
-        ASAN_UNPOISON_MEMORY_REGION(after, FrameGuardBytes);
-    }
-}
-
-void RemoveFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(FuzzDataFolder(), ignored);
+    for (uint8_t* guard : { FrameBuffer() - FrameGuardBytes, FrameBuffer() + FrameBytes() })
+        if (poison)
+            ASAN_POISON_MEMORY_REGION(guard, FrameGuardBytes);
+        else
+            ASAN_UNPOISON_MEMORY_REGION(guard, FrameGuardBytes);
 }
 
 } // namespace
@@ -50,21 +37,22 @@ const std::string& FuzzDataFolder()
     static std::string folder;
     if (folder.empty()) {
         char name[] = "/tmp/quarvel-fuzz-XXXXXX";
-        if (!mkdtemp(name))
-            Finding("cannot make a data folder");
-        folder = name;
         char* argv[] = { name };
-        if (MkdataCommand(1, argv) != 0)
-            Finding("mkdata failed");
-        std::atexit(RemoveFolder);
+        if (!mkdtemp(name) || MkdataCommand(1, argv) != 0)
+            Finding("cannot make the data folder");
+        folder = name;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(FuzzDataFolder(), ignored);
+        });
     }
     return folder;
 }
 
+// Every key read scans the whole file, and speed is coverage here.
 const std::string& DefaultIni()
 {
     static std::string text;
-    // Without its comments: every key read scans the whole file, and speed is coverage here.
     if (text.empty()) {
         std::ifstream in(FuzzDataFolder() + "/fc.ini", std::ios::binary);
         for (std::string line; std::getline(in, line);)
@@ -77,20 +65,17 @@ const std::string& DefaultIni()
 void WriteDataFile(const std::string& name, const void* bytes, size_t size)
 {
     std::ofstream out(FuzzDataFolder() + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(bytes), std::streamsize(size));
-    if (!out)
+    if (!out.write(static_cast<const char*>(bytes), std::streamsize(size)))
         Finding("cannot write " + name);
 }
 
 void OpenFuzzData()
 {
-    ForwardAxis = {};
-    TurnAxis = {};
+    ForwardAxis = TurnAxis = MotionAxis {};
     std::string error;
     if (!OpenDataFolder(FuzzDataFolder(), &error))
         Finding(error);
-    OpenAllocs = AllocCount;
-    OpenReleases = ReleaseCount;
+    OpenAllocs = AllocCount, OpenReleases = ReleaseCount;
 }
 
 void FuzzFrame(bool full)
@@ -98,8 +83,7 @@ void FuzzFrame(bool full)
     PoisonGuards(true);
     StepAndDrawFrame(BufferPresenter);
     PoisonGuards(false);
-    const std::string fault = FrameInvariantFault(OpenAllocs, OpenReleases, full);
-    if (!fault.empty())
+    if (const std::string fault = FrameInvariantFault(OpenAllocs, OpenReleases, full); !fault.empty())
         Finding(fault);
 }
 
