@@ -159,21 +159,6 @@ TEST_F(Config, ProjectionAndAngleAreNormalised)
     }
 }
 
-TEST_F(Config, PathIsBesideTheExecutable)
-{
-    const std::string longFolder = "C:\\" + std::string(1990, 'd') + "\\";
-    const std::pair<std::string, std::string> cases[] = { { "quarvel.exe", "fc.ini" },
-        { "/usr/local/bin/quarvel", "fc.ini" }, // only a backslash separates folders
-        { longFolder + "quarvel.exe", longFolder + "fc.ini" } };
-    for (const auto& [module, path] : cases) {
-        SysOverrideModulePath(module.c_str());
-        ASSERT_EQ(LoadConfig(), 0);
-        EXPECT_EQ(std::string(ConfigPath), path);
-        ASSERT_EQ(FreeConfig(), 0);
-        EXPECT_EQ(ConfigPath, nullptr);
-    }
-}
-
 // Header fields are kept from 32 header bytes on; the block holds the payload and nothing after it.
 TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
 {

@@ -1,4 +1,5 @@
-// The sprite renderer: culls, clipping, depth sort, unusable records, row drawing and run scaling.
+// The sprite renderer: culls, clipping, the depth order's range, unusable records and run scaling.
+// The sort of a scene is the golden replays'.
 #include "render/sprites.h"
 
 #include <vector>
@@ -10,19 +11,13 @@ namespace {
 constexpr uint8_t Guard = 0xEE; // never a sprite colour in these tests
 constexpr int16_t Untouched = 0x5A5; // a field the projection did not write
 
-// A run-length picture of `rows` identical rows holding the runs, texel c coloured 10 + c.
-std::vector<uint8_t> Picture(uint16_t rows, const std::vector<std::pair<int, int>>& runs)
+// A run-length picture of 8 x 8 texels, all opaque.
+std::vector<uint8_t> Square()
 {
-    std::vector<uint8_t> out(size_t(rows) * 4);
-    for (size_t r = 0, offset = out.size(); r < rows; ++r, offset = out.size()) {
-        for (int i = 0; i < 4; ++i)
-            out[r * 4 + i] = uint8_t(offset >> (8 * i));
-        for (auto [first, last] : runs) {
-            out.insert(out.end(), { uint8_t(first), 0, uint8_t(last), 0 });
-            for (int c = first; c <= last; ++c)
-                out.push_back(uint8_t(10 + c));
-        }
-        out.insert(out.end(), { 1, 0, 0, 0 }); // the end mark: last below first
+    std::vector<uint8_t> out(32);
+    for (uint8_t r = 0; r < 8; ++r) {
+        out[r * 4] = uint8_t(out.size());
+        out.insert(out.end(), { 0, 0, 7, 0, 40, 41, 42, 43, 44, 45, 46, 47, 1, 0, 0, 0 });
     }
     return out;
 }
@@ -95,6 +90,14 @@ TEST_F(Sprite, CullsAndTheThreePixelMinimum)
     }
 }
 
+TEST(SpriteDepth, ComparedWithoutA16BitWrap)
+{
+    SceneObject a {}, b {};
+    a.viewDepth = -32768;
+    b.viewDepth = 32767;
+    EXPECT_EQ(CompareDepth(a, b), 65535);
+}
+
 // A clipped edge shows texel (edge - p0) * (extent - 1) / (p1 - p0), truncated toward zero: left
 // 42 * 128 / 63, right 21 * 128 / 63, bottom 52 * 128 / 63, top 11 * 128 / 63.
 TEST_F(Sprite, ClippedTexelsOnAllEdges)
@@ -124,32 +127,11 @@ TEST_F(Sprite, ClippedTexelsOnAllEdges)
     }
 }
 
-TEST_F(Sprite, SortFarthestFirstHiddenWithTheirOldDepth)
-{
-    const int16_t depths[] = { 50, 300, 120, 900, 20 }, oldDepths[] = { 0, 0, 0, -5, 999 };
-    for (int i = 0; i < SceneObjectCount; ++i) {
-        SceneObject& o = Place(i, 0, depths[i], 0, 8, 8, 1);
-        if (i >= 3) // hidden ones sort by the depth they had
-            o.flags = ObjectHidden, o.viewDepth = oldDepths[i];
-    }
-    ProjectSprites();
-    const int16_t tags[] = { 5, 2, 3, 1, 4 }, sorted[] = { 999, 300, 120, 50, -5 };
-    for (int i = 0; i < SceneObjectCount; ++i)
-        EXPECT_EQ((std::vector<int16_t> { SceneObjectTable[i].dz, SceneObjectTable[i].viewDepth }),
-            (std::vector<int16_t> { tags[i], sorted[i] }))
-            << "place " << i;
-    EXPECT_EQ(SceneObjectTable[0].screenLeft, Untouched);
-    SceneObject a {}, b {};
-    a.viewDepth = -32768;
-    b.viewDepth = 32767;
-    EXPECT_EQ(CompareDepth(a, b), 65535); // no 16-bit wrap
-}
-
 // A slot without a usable picture, and a record marked visible whose rectangle or texel ranges do
 // not fit (stale or hand-made), draw nothing; the record beside them still draws.
 TEST_F(Sprite, UnusableRecordsDrawNothing)
 {
-    const std::vector<uint8_t> picture = Picture(8, { { 0, 7 } });
+    const std::vector<uint8_t> picture = Square();
     BitmapSlots[2] = Bitmap { const_cast<uint8_t*>(picture.data()), 8, 8, 0, 0, uint32_t(picture.size()), 0 };
     BitmapSlots[5].width = BitmapSlots[5].height = 16; // a failed load keeps its header's size
     BitmapSlots[6] = BitmapSlots[7] = BitmapSlots[2];
@@ -177,30 +159,6 @@ TEST_F(Sprite, UnusableRecordsDrawNothing)
         const size_t centre = size_t(Projection.zmax) * 320 - Projection.xmin;
         EXPECT_EQ(frame[centre], 0) << "slot " << slot;
         EXPECT_NE(frame[centre + 100], 0) << "slot " << slot;
-    }
-}
-
-// Runs of one picture row, texel c coloured 10 + c, drawn for texels tx0..tx1 onto span + 1 pixels.
-TEST(SpriteRow, Cases)
-{
-    constexpr int U = -1; // pixel left as it was
-    const struct {
-        std::vector<std::pair<int, int>> runs;
-        uint16_t span, tx0, tx1;
-        std::vector<int> expected;
-    } cases[] = {
-        { { { 0, 2 } }, 6, 2, 5, { 12, U, U, U, U, U, U } }, // run ends on tx0
-        { { { 5, 7 } }, 6, 2, 5, { U, U, U, U, U, U, 15 } }, // run starts on tx1
-        { { { 0, 1 }, { 3, 5 } }, 1, 0, 5, { 13, 15 } }, // reduced: the later run wins
-        { { { 2, 3 }, { 5, 6 } }, 4, 4, 4, { U, U, U, U, U } }, // one column in a gap
-    };
-    for (const auto& c : cases) {
-        const std::vector<uint8_t> picture = Picture(1, c.runs);
-        std::vector<uint8_t> dest(c.expected.size() + 8, Guard);
-        DrawSpriteRow(dest.data(), c.span, picture.data() + 4, c.tx0, c.tx1);
-        for (size_t i = 0; i < dest.size(); ++i)
-            EXPECT_EQ(dest[i], i < c.expected.size() && c.expected[i] != U ? c.expected[i] : Guard)
-                << "case " << &c - cases << ", pixel " << i;
     }
 }
 

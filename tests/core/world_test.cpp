@@ -1,6 +1,7 @@
 // The world's frame step at its edges: eye height keys, the viewer's move and the world bound, the
 // scene objects and the viewer's collision with their footprints, and the target's sequence. Their
 // plain runs, frame by frame, are the golden replays'.
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -31,11 +32,16 @@ protected:
     static Values Sounds() { return Values(EffectLog, EffectLog + EffectLogCount); }
 };
 
-TEST_F(World, HeightKeysWrapWithinTenBitsAndOtherKeysAreNotHandled)
+// fc.ini stores any eye height and angle; the keys must still give (height +- step) & 1023, and a
+// turn the angle's low ten bits, without overflowing (the sanitizer build turns an overflow into a
+// failure).
+TEST_F(World, HeightKeysAndTurnsWrapWithinTenBitsFromAny32BitValue)
 {
     const int32_t cases[][4] = { // start, key, Ctrl, result
         { 1020, KeyA, 0, 12 }, { 5, KeyZ, 0, 1013 }, { 1023, KeyA, 1, 0 }, { 0, KeyZ, 1, 1023 },
-        { 500, KeyA, 0, 516 }, { 511, KeyA, 1, 512 }, { 128, KeyZ, 1, 127 }
+        { 500, KeyA, 0, 516 }, { 511, KeyA, 1, 512 }, { 128, KeyZ, 1, 127 }, { INT32_MAX - 7, KeyA, 0, 8 },
+        { INT32_MAX, KeyA, 1, 0 }, { INT32_MIN, KeyZ, 0, 1008 }, { INT32_MIN + 3, KeyZ, 1, 2 },
+        { -1, KeyA, 0, 15 }
     };
     for (const auto& c : cases) {
         ViewPoint.height = c[0];
@@ -46,6 +52,12 @@ TEST_F(World, HeightKeysWrapWithinTenBitsAndOtherKeysAreNotHandled)
         EXPECT_FALSE(PressViewKey(key, false)) << key;
     for (int32_t key : { int32_t(KeyEscape), int32_t(KeyA), int32_t(KeyZ), 0x42 })
         EXPECT_FALSE(ReleaseViewKey(key)) << key;
+    for (SceneObject& o : SceneObjectTable)
+        o.flags = ObjectHidden;
+    PlaceViewer(0, 0, 128, INT32_MAX - 1);
+    PressViewKey(KeyLeft, false);
+    MoveViewer();
+    EXPECT_EQ(ViewPoint.angle, 2) << "(0x7FFFFFFE + 4) & 1023";
 }
 
 // From the origin: angles outside one turn move as their low ten bits; fractions accumulate and

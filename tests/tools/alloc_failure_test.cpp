@@ -27,8 +27,8 @@ protected:
 };
 
 // The configuration path is the first allocation: refused, the step fails (exit code -3 in the
-// program) having loaded nothing. Any later one leaves exactly one picture out, and the frames
-// drawn without it and the tear-down stay sound.
+// program) having loaded nothing. Any later one, a picture's block or the marks of a sprite's
+// check, leaves exactly one picture out, and the frames drawn without it and the tear-down stay sound.
 TEST_F(AllocFailure, EveryRefusedAllocationFailsTheStepOrEmptiesOnePicture)
 {
     const std::string data = (folder_ / "data").string();
@@ -61,7 +61,7 @@ TEST_F(AllocFailure, EveryRefusedAllocationFailsTheStepOrEmptiesOnePicture)
 }
 
 // 2 GiB claimed by a file of a few bytes is refused before any block is asked for; a refused
-// block keeps the header; a sound sprite whose check cannot have its marks is refused, not walked.
+// block keeps the header.
 TEST_F(AllocFailure, LoaderResultsWithoutMemoryAndWithAPayloadPastTheEnd)
 {
     Bytes huge = MakeSc0(64, 64, Bytes(100, 7));
@@ -83,13 +83,6 @@ TEST_F(AllocFailure, LoaderResultsWithoutMemoryAndWithAPayloadPastTheEnd)
         EXPECT_EQ(b.width, c.path[0] == 'h' ? 64 : 10) << "the header is kept";
         FreeBlock(b.pixels);
     }
-    Bitmap sprite = {};
-    ASSERT_EQ(LoadBitmap((folder_ / "data/sc/lamp.sc0").c_str(), &sprite), 0);
-    FailAllocationAt(1);
-    EXPECT_FALSE(PictureIsSound(sprite, PictureKind::Sprite));
-    FailAllocationAt(0);
-    EXPECT_TRUE(PictureIsSound(sprite, PictureKind::Sprite));
-    FreeBlock(sprite.pixels);
 }
 
 } // namespace

@@ -1,38 +1,8 @@
-// Values at the edges of their types: eye heights and angles anywhere in 32 bits, and pictures
-// larger than the converter can write.
-#include <climits>
-
+// Values at the edges of their types through the tools: a view angle anywhere in 32 bits, and
+// pictures larger than the converter can write. The keys' edges are the core world test's.
 #include "tool_test.h"
-#include "world/objects.h"
-#include "world/viewpoint.h"
 
 namespace {
-
-// fc.ini stores any eye height; the keys must still give (height +- step) & 1023 without
-// overflowing (the sanitizer build turns an overflow into a failure). A turn wraps the same way.
-TEST(Limits, HeightKeysAndTurnAtThe32BitEdges)
-{
-    const struct {
-        int32_t start, key;
-        bool ctrl;
-        int32_t expected;
-    } cases[] = { { INT32_MAX - 7, KeyA, false, 8 }, { INT32_MAX, KeyA, true, 0 },
-        { INT32_MIN, KeyZ, false, 1008 }, { INT32_MIN + 3, KeyZ, true, 2 }, { -1, KeyA, false, 15 } };
-    for (const auto& c : cases) {
-        ViewPoint.height = c.start;
-        EXPECT_TRUE(PressViewKey(c.key, c.ctrl));
-        EXPECT_EQ(ViewPoint.height, c.expected) << c.start;
-    }
-    for (SceneObject& o : SceneObjectTable)
-        o.flags = ObjectHidden;
-    PlaceViewer(0, 0, 128, INT32_MAX - 1);
-    ForwardAxis = TurnAxis = MotionAxis {};
-    PressViewKey(KeyLeft, false);
-    MoveViewer();
-    EXPECT_EQ(ViewPoint.angle, 2) << "(0x7FFFFFFE + 4) & 1023";
-    TurnAxis = MotionAxis {};
-    ResetSceneObjects();
-}
 
 using ToolLimits = ToolTest;
 

@@ -9,14 +9,6 @@
 
 namespace {
 
-Bytes TestPalFile()
-{
-    Bytes pal(768);
-    for (int i = 0; i < 768; ++i)
-        pal[i] = uint8_t(i * 37 ^ i >> 3);
-    return pal;
-}
-
 Bytes Rgb(const RgbColour& c)
 {
     return { c.r, c.g, c.b };
@@ -41,15 +33,19 @@ TEST(Palette, StaticColoursAroundThePictureColoursNeverChosen)
         EXPECT_EQ(NearestColour(p, colour), index) << ::testing::PrintToString(Rgb(colour));
 }
 
+// A palette file test.pal beside the pictures; no picture block may be left over.
 class Sc0Tool : public ToolTest {
 protected:
     void SetUp() override
     {
         ToolTest::SetUp();
-        ASSERT_TRUE(WriteFileBytes("test.pal", TestPalFile()));
+        Bytes pal(768);
+        for (int i = 0; i < 768; ++i)
+            pal[i] = uint8_t(i * 37 ^ i >> 3);
+        ASSERT_TRUE(WriteFileBytes("test.pal", pal));
         RgbColour file[256];
         ASSERT_TRUE(LoadPalFile("test.pal", file));
-        EXPECT_EQ(Rgb(file[5]), (Bytes { TestPalFile()[15], TestPalFile()[16], TestPalFile()[17] }));
+        EXPECT_EQ(Rgb(file[5]), Bytes(pal.begin() + 15, pal.begin() + 18));
         palette_ = MakeProgramPalette(file);
         base_ = AllocCount - ReleaseCount;
     }
@@ -65,25 +61,12 @@ protected:
             argv.push_back(a.data());
         return Sc0Command(int(argv.size()), argv.data());
     }
-    // Random colours; with alpha, opacity walks round the threshold in runs of several lengths.
-    static Bytes WritePng(const std::string& name, int width, int height, bool withAlpha)
-    {
-        Bytes pixels(size_t(width) * height * 4);
-        uint32_t seed = 12345;
-        for (size_t i = 0; i < pixels.size(); i += 4) {
-            seed = seed * 1103515245u + 12345u;
-            pixels[i] = uint8_t(seed >> 16), pixels[i + 1] = uint8_t(seed >> 8),
-            pixels[i + 2] = uint8_t(seed >> 24);
-            const size_t n = i / 4;
-            pixels[i + 3] = withAlpha ? uint8_t((n % 7 < 3) ? 127 + n % 3 : (n % 5 ? 255 : 0)) : 255;
-        }
-        EXPECT_NE(stbi_write_png(name.c_str(), width, height, 4, pixels.data(), width * 4), 0);
-        return pixels;
-    }
     RgbPalette palette_;
     uint32_t base_ = 0;
 };
 
+// Random colours; for a sprite, opacity walks round the threshold in runs of several lengths. The
+// picture read back is the input through the palette, transparent where the input was.
 TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
 {
     const struct {
@@ -97,15 +80,15 @@ TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind + std::to_string(c.width));
         const bool sprite = c.check == PictureKind::Sprite;
-        const Bytes rgba = WritePng("in.png", c.width, c.height, sprite);
-        ASSERT_EQ(Run({ "encode", "in.png", "out.sc0", "--kind", c.kind, "--palette", "test.pal" }), 0);
-        std::vector<std::string> decode = { "decode", "out.sc0", "back.png", "--palette", "test.pal" };
-        if (c.decodeKind)
-            decode.insert(decode.end(), { "--kind", c.decodeKind });
-        ASSERT_EQ(Run(decode), 0);
-        Bytes want;
+        Bytes rgba(size_t(c.width) * c.height * 4), want;
+        uint32_t seed = 12345;
         for (size_t i = 0; i < rgba.size(); i += 4) {
-            const bool opaque = !sprite || rgba[i + 3] >= 128;
+            seed = seed * 1103515245u + 12345u;
+            const size_t n = i / 4;
+            rgba[i] = uint8_t(seed >> 16), rgba[i + 1] = uint8_t(seed >> 8),
+            rgba[i + 2] = uint8_t(seed >> 24);
+            rgba[i + 3] = sprite ? uint8_t((n % 7 < 3) ? 127 + n % 3 : (n % 5 ? 255 : 0)) : 255;
+            const bool opaque = rgba[i + 3] >= 128;
             const Bytes q = opaque
                 ? Rgb(palette_.entries[NearestColour(palette_, { rgba[i], rgba[i + 1], rgba[i + 2] })])
                 : Bytes(3, 0);
@@ -113,6 +96,12 @@ TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
             if (sprite)
                 want.push_back(opaque ? 255 : 0);
         }
+        ASSERT_NE(stbi_write_png("in.png", c.width, c.height, 4, rgba.data(), c.width * 4), 0);
+        ASSERT_EQ(Run({ "encode", "in.png", "out.sc0", "--kind", c.kind, "--palette", "test.pal" }), 0);
+        std::vector<std::string> decode = { "decode", "out.sc0", "back.png", "--palette", "test.pal" };
+        if (c.decodeKind)
+            decode.insert(decode.end(), { "--kind", c.decodeKind });
+        ASSERT_EQ(Run(decode), 0);
         int w = 0, h = 0, channels = 0;
         stbi_uc* decoded = stbi_load("back.png", &w, &h, &channels, 0);
         ASSERT_NE(decoded, nullptr);
@@ -127,26 +116,9 @@ TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
     }
 }
 
-// Without --palette, the data set's palette in the current directory, else a grey ramp. Thirteen
-// bytes that are both a whole 13 x 1 plain picture and a sound sprite are guessed plain.
-TEST_F(Sc0Tool, DecodeFallsBackToTheDataSetPaletteThenGreyAndGuessesPlainFirst)
+// Thirteen bytes that are both a whole 13 x 1 plain picture and a sound sprite are guessed plain.
+TEST_F(Sc0Tool, AWholePlainPictureIsGuessedPlain)
 {
-    ASSERT_TRUE(WriteFileBytes("p.sc0", MakeSc0(2, 1, { 10, 245 })));
-    for (bool dataSet : { false, true }) {
-        if (dataSet) {
-            fs::create_directories("sc");
-            ASSERT_TRUE(WriteFileBytes("sc/nosystem.pal", TestPalFile()));
-        }
-        ASSERT_EQ(Run({ "decode", "p.sc0", "out.png", "--kind", "plain" }), 0);
-        int w, h, n;
-        stbi_uc* rgb = stbi_load("out.png", &w, &h, &n, 3);
-        ASSERT_NE(rgb, nullptr);
-        Bytes want = dataSet ? Rgb(palette_.entries[10]) : Bytes { 0, 0, 0 };
-        const Bytes top = dataSet ? Rgb(palette_.entries[245]) : Bytes { 255, 255, 255 };
-        want.insert(want.end(), top.begin(), top.end());
-        EXPECT_EQ(Bytes(rgb, rgb + 6), want);
-        stbi_image_free(rgb);
-    }
     ASSERT_TRUE(WriteFileBytes("both.sc0", MakeSc0(13, 1, { 4, 0, 0, 0, 0, 0, 0, 0, 77, 1, 0, 0, 0 })));
     ASSERT_EQ(Run({ "decode", "both.sc0", "both.png", "--palette", "test.pal" }), 0);
     int w = 0, h = 0, channels = 0;
@@ -156,8 +128,9 @@ TEST_F(Sc0Tool, DecodeFallsBackToTheDataSetPaletteThenGreyAndGuessesPlainFirst)
 
 TEST_F(Sc0Tool, BadInputIsRefused)
 {
-    WritePng("in.png", 8, 8, true);
-    WritePng("nf.png", 256, 255, false);
+    const Bytes grey(8 * 8 * 4, 128);
+    ASSERT_NE(stbi_write_png("in.png", 8, 8, 4, grey.data(), 32), 0);
+    ASSERT_NE(stbi_write_png("nf.png", 256, 255, 1, Bytes(256 * 255, 9).data(), 256), 0);
     ASSERT_TRUE(WriteFileBytes("junk.png", Bytes(300, 0x42)));
     ASSERT_TRUE(WriteFileBytes("short.sc0", Bytes(20, 0)));
     Bytes cut = MakeSc0(4, 4, Bytes(16, 12));
@@ -171,7 +144,7 @@ TEST_F(Sc0Tool, BadInputIsRefused)
         { {}, 2 },
         { { "show", "in.png" }, 2 },
         { { "decode", "small.sc0", "out", "--kind" }, 2 },
-        { { "encode", "in.png", "out", "--kind", "plain" }, 1 },
+        { { "encode", "in.png", "out", "--kind", "plain" }, 1 }, // no palette
         { { "encode", "junk.png", "out", "--kind", "sprite", "--palette", "test.pal" }, 1 },
         { { "encode", "nf.png", "out", "--kind", "floor", "--palette", "test.pal" }, 1 },
         { { "decode", "short.sc0", "out" }, 1 },
