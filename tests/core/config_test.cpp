@@ -1,12 +1,9 @@
-// fc.ini beside the executable, .sc0 loading, the soundness check of each picture kind, the asset
-// set's load and release, and the counted block allocator underneath.
+// fc.ini beside the executable, .sc0 loading, the soundness check of each picture kind, the
+// picture set's load and release, and the counted block allocator underneath.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "app/config.h"
 #include "base/alloc.h"
@@ -22,29 +19,29 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 using Values = std::vector<int32_t>;
 
-// Stores value as `bytes` little-endian bytes at the offset, growing out as needed.
-void Put(Bytes* out, size_t at, uint32_t value, int bytes = 2)
+// Appends value as `bytes` little-endian bytes.
+Bytes& Put(Bytes& out, uint32_t value, int bytes)
 {
-    out->resize(std::max(out->size(), at + bytes));
     for (int b = 0; b < bytes; ++b)
-        (*out)[at + b] = uint8_t(value >> (8 * b));
-}
-
-Bytes Pattern(uint32_t n)
-{
-    Bytes out(n);
-    for (uint32_t i = 0; i < n; ++i)
-        out[i] = uint8_t(1 + i * 13);
+        out.push_back(uint8_t(value >> (8 * b)));
     return out;
 }
 
-// A whole file: header with odd carried fields at 8, 10 and 16, then the payload as it is.
-Bytes Sc0(uint16_t width, uint16_t height, const Bytes& payload, int64_t size = -1)
+// A whole file: header with odd carried fields at 8, 10 and 16, then the payload (bytes 1, 14, 27, ...
+// unless given) as it is; the header's payload size is the payload's unless given.
+Bytes Sc0(uint16_t width, uint16_t height, uint32_t n, int64_t size = -1, Bytes payload = {})
 {
-    Bytes file(32, 0xEE);
-    for (auto [at, value] : { std::pair { 4u, uint32_t(width) }, { 6u, height }, { 8u, 0x8001u },
-             { 10u, 0x7FFEu }, { 12u, uint32_t(size < 0 ? payload.size() : size) }, { 16u, 0xFFFFu } })
-        Put(&file, at, value, at == 12 ? 4 : 2);
+    Bytes file(4, 0xEE);
+    Put(Put(Put(Put(file, width, 2), height, 2), 0x8001, 2), 0x7FFE, 2);
+    Put(Put(file,
+            uint32_t(size >= 0        ? size
+                    : payload.empty() ? n
+                                      : payload.size()),
+            4),
+        0xFFFF, 2)
+        .resize(32, 0xEE);
+    for (uint32_t i = 0; payload.empty() && i < n; ++i)
+        file.push_back(uint8_t(1 + i * 13));
     file.insert(file.end(), payload.begin(), payload.end());
     return file;
 }
@@ -54,21 +51,13 @@ Bytes SpritePayload(const std::vector<std::vector<std::pair<uint16_t, uint16_t>>
 {
     Bytes out(rows.size() * 4, 0);
     for (size_t r = 0; r < rows.size(); ++r) {
-        Put(&out, r * 4, uint32_t(out.size()), 4);
-        for (auto [first, last] : rows[r]) {
-            Put(&out, out.size(), first | last << 16, 4);
-            out.resize(out.size() + last - first + 1, 0x5A);
-        }
-        Put(&out, out.size(), 1, 4);
+        for (int i = 0; i < 4; ++i)
+            out[r * 4 + i] = uint8_t(out.size() >> (8 * i));
+        for (auto [first, last] : rows[r])
+            Put(Put(out, first, 2), last, 2).resize(out.size() + last - first + 1, 0x5A);
+        Put(out, 1, 4);
     }
     return out;
-}
-
-Bytes WithOffset(Bytes payload, size_t row, uint32_t offset, const Bytes& tail = {})
-{
-    Put(&payload, row * 4, offset, 4);
-    payload.insert(payload.end(), tail.begin(), tail.end());
-    return payload;
 }
 
 // A fresh folder as the current directory and as the executable's.
@@ -78,7 +67,6 @@ protected:
     {
         static int counter = 0;
         folder_ = fs::temp_directory_path() / ("quarvel-config-" + std::to_string(++counter));
-        fs::remove_all(folder_, ignored_);
         fs::create_directories(folder_ / "sc");
         previous_ = fs::current_path();
         fs::current_path(folder_);
@@ -91,21 +79,19 @@ protected:
         BitmapReleaseObserver = nullptr;
         SysOverrideModulePath(nullptr);
         fs::current_path(previous_);
-        fs::remove_all(folder_, ignored_);
+        fs::remove_all(folder_);
     }
     void UseExeFolder(const fs::path& folder)
     {
         module_ = folder.string() + "\\quarvel.exe";
         SysOverrideModulePath(module_.c_str());
     }
-    // Writes a file below the folder, named as fc.ini names it, and returns that name.
+    // Writes sc/NAME.sc0 and returns the name fc.ini gives it.
     static std::string Write(const std::string& name, const Bytes& bytes)
     {
-        std::string host = name;
-        std::replace(host.begin(), host.end(), '\\', '/');
-        std::ofstream(host, std::ios::binary)
+        std::ofstream("sc/" + name + ".sc0", std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return name;
+        return "sc\\" + name + ".sc0";
     }
     static void WriteIni(const std::string& text) { std::ofstream("fc.ini", std::ios::binary) << text; }
     uint32_t Outstanding() const { return AllocCount - ReleaseCount - base_; }
@@ -113,7 +99,6 @@ protected:
     fs::path folder_, previous_;
     std::string module_;
     uint32_t base_ = 0;
-    std::error_code ignored_;
 };
 
 TEST_F(Config, EveryKeyIsReadFromItsSection)
@@ -132,65 +117,55 @@ TEST_F(Config, EveryKeyIsReadFromItsSection)
 // Each row's fc.ini lies beside its executable; the one in the current directory is not read.
 TEST_F(Config, ProjectionAndAngleAreNormalised)
 {
-    const struct {
-        const char* lines;
-        Values expected; // Xs, Zs, Ds, angle
-    } cases[] = {
+    const std::pair<const char*, Values> cases[] = { // the lines; Xs, Zs, Ds, angle
         { "", { 640, 150, 200, 6 } },
         { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", { 320, 129, 64, 1023 } },
         { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", { 128, 2048, 2048, 0 } },
-        { "ProjXs=100\nProjZs=50\nProjDs=65\nViewPntA=5000", { 128, 128, 65, 904 } },
-        { "ProjXs=127\nProjZs=127\nProjDs=63", { 128, 128, 64, 6 } },
+        { "ProjXs=127\nProjZs=127\nProjDs=63\nViewPntA=5000", { 128, 128, 64, 904 } }
     };
     WriteIni("[view]\nViewPntA=77\n");
-    for (const auto& c : cases) {
-        const fs::path exe = folder_ / std::to_string(&c - cases);
+    for (const auto& [lines, expected] : cases) {
+        const fs::path exe = folder_ / std::to_string(&lines - &cases[0].first);
         fs::create_directories(exe);
-        std::ofstream(exe / "fc.ini") << "[view]\n" << c.lines << "\n";
+        std::ofstream(exe / "fc.ini") << "[view]\n" << lines << "\n";
         UseExeFolder(exe);
         ViewPoint.angle = 1030, ViewPoint.height = 300;
         Projection.ProjDs = 200, Projection.ProjXs = 641, Projection.ProjZs = 150;
         ASSERT_EQ(LoadConfig(), 0);
-        EXPECT_EQ(
-            (Values { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs, ViewPoint.angle }), c.expected)
-            << c.lines;
-        EXPECT_EQ(ViewPoint.height, 300);
+        EXPECT_EQ((Values { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs, ViewPoint.angle,
+                      ViewPoint.height }),
+            (Values { expected[0], expected[1], expected[2], expected[3], 300 }))
+            << lines;
         ASSERT_EQ(FreeConfig(), 0);
     }
 }
 
-// Header fields are kept from 32 header bytes on; the block holds the payload and nothing after it.
+// The header is kept from 32 bytes on; the block holds the payload and nothing after it; a failure
+// keeps no block.
 TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
 {
-    const Bytes header = Sc0(40, 30, {}, 100);
-    Bytes good = Sc0(0xFFFF, 7, Pattern(100));
+    Bytes good = Sc0(0xFFFF, 7, 100);
     good.resize(good.size() + 50, 0xAB);
-    const struct {
-        Bytes file; // empty: no file at all
-        int32_t result;
-        Values header; // width, height
-    } cases[] = {
-        { good, 0, { 0xFFFF, 7 } }, { {}, -1, { 111, 222 } },
-        { Bytes(header.begin(), header.begin() + 31), -2, { 111, 222 } },
-        { Sc0(40, 30, Pattern(99), 100), -3, { 40, 30 } },
-        { Sc0(40, 30, Pattern(10), 0), -256, { 40, 30 } }, // no block of 0 bytes exists
-    };
-    for (const auto& c : cases) {
-        const std::string path = c.file.empty() ? "sc\\absent.sc0" : Write("sc\\f.sc0", c.file);
+    const std::pair<Bytes, Values> cases[] = { // the file (none when empty); result, width, height
+        { good, { 0, 0xFFFF, 7 } }, { {}, { -1, 111, 222 } }, { Bytes(31, 0), { -2, 111, 222 } },
+        { Sc0(40, 30, 99, 100), { -3, 40, 30 } }, { Sc0(40, 30, 10, 0), { -256, 40, 30 } }
+    }; // no empty block
+    for (const auto& [file, expected] : cases) {
+        const std::string path = file.empty() ? "sc\\absent.sc0" : Write("f", file);
         uint8_t stale = 0;
         Bitmap b = { &stale, 111, 222, 0, 0, 333, 0 };
-        EXPECT_EQ(LoadBitmap(path.c_str(), &b), c.result) << "case " << &c - cases;
-        EXPECT_EQ((Values { b.width, b.height }), c.header) << "case " << &c - cases;
-        EXPECT_EQ(Outstanding(), c.result == 0 ? 1u : 0u) << "case " << &c - cases;
-        if (c.result != 0) {
+        EXPECT_EQ((Values { LoadBitmap(path.c_str(), &b), b.width, b.height, int32_t(Outstanding()) }),
+            (Values { expected[0], expected[1], expected[2], expected[0] == 0 }));
+        if (expected[0] != 0) {
             EXPECT_EQ(b.pixels, nullptr);
             continue;
         }
         EXPECT_EQ((Values { b.field8, b.field10, b.field16, int32_t(b.size) }),
             (Values { -32767, 0x7FFE, -1, 100 }));
-        EXPECT_EQ(Bytes(b.pixels, b.pixels + 100), Pattern(100));
-        EXPECT_EQ(b.pixels[100], 0) << "bytes after the payload were read";
-        EXPECT_EQ(FreeBlock(b.pixels), 0);
+        Bytes payload(good.begin() + 32, good.begin() + 132);
+        payload.push_back(0); // the block's next byte: nothing after the payload was read
+        EXPECT_EQ(Bytes(b.pixels, b.pixels + 101), payload);
+        FreeBlock(b.pixels);
     }
 }
 
@@ -199,7 +174,11 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
 {
     const Bytes good = SpritePayload({ { { 0, 2 }, { 3, 5 } }, {}, { { 7, 7 } } });
     // Row 0 starts at run (0,1) of a list; row 1 one run earlier, at (3,4), which runs into (0,1).
-    Bytes joined = { 14, 0, 0, 0, 0, 0, 0, 0, 3, 0, 4, 0, 1, 2, 0, 0, 1, 0, 3, 4, 1, 0, 0, 0 };
+    const Bytes joined = { 14, 0, 0, 0, 14, 0, 0, 0, 3, 0, 4, 0, 1, 2, 0, 0, 1, 0, 3, 4, 1, 0, 0, 0 };
+    Bytes outOfOrder = joined, runOutside = good;
+    outOfOrder[4] = 8; // row 1 joins the list row 0 checked, at an earlier run
+    runOutside[4] = uint8_t(good.size()); // row 1's first run header lies past the payload
+    Put(runOutside, 1, 4);
     const struct {
         const char* name;
         Bytes data;
@@ -209,12 +188,10 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
         bool sound;
     } cases[] = {
         { "good sprite", good, 0, 8, 3, PictureKind::Sprite, true },
-        { "rows sharing a list", WithOffset(joined, 1, 14), 0, 8, 2, PictureKind::Sprite, true },
-        { "row joins a checked list out of order", WithOffset(joined, 1, 8), 0, 8, 2, PictureKind::Sprite,
-            false },
+        { "rows sharing a list", joined, 0, 8, 2, PictureKind::Sprite, true },
+        { "row joins a checked list out of order", outOfOrder, 0, 8, 2, PictureKind::Sprite, false },
         { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, PictureKind::Sprite, false },
-        { "run header outside", WithOffset(good, 1, uint32_t(good.size()), { 1, 0, 0, 0 }), 4, 8, 3,
-            PictureKind::Sprite, false },
+        { "run header outside", runOutside, 4, 8, 3, PictureKind::Sprite, false },
         { "run pixels outside", SpritePayload({ { { 0, 5 } } }), 6, 8, 1, PictureKind::Sprite, false },
         { "terminator missing", good, 4, 8, 3, PictureKind::Sprite, false },
         { "overlapping runs", SpritePayload({ { { 0, 3 }, { 3, 5 } } }), 0, 8, 1, PictureKind::Sprite,
@@ -246,16 +223,16 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
 TEST_F(Config, PicturesAreCheckedByTheirRoleLoadedOnceAndReleasedInOrder)
 {
     const std::string sprite
-        = Write("sc\\sprite.sc0", Sc0(8, 3, SpritePayload({ { { 0, 2 } }, {}, { { 7, 7 } } })));
-    const std::string plain = Write("sc\\plain.sc0", Sc0(1, 1, Bytes(65535, 42)));
-    Write("sc\\short.sc0", Sc0(3, 3, Pattern(8), 9));
-    Write("sc\\backdrop.sc0", Sc0(1000, 3, Pattern(3000)));
+        = Write("sprite", Sc0(8, 3, 0, -1, SpritePayload({ { { 0, 2 } }, {}, { { 7, 7 } } })));
+    const std::string plain = Write("plain", Sc0(1, 1, 0, -1, Bytes(65535, 42)));
+    const std::string shortOne = Write("short", Sc0(3, 3, 8, 9));
+    Write("backdrop", Sc0(1000, 3, 3000));
     const struct {
         int slot;
         std::string path;
         bool kept;
     } cases[] = { { 0, plain, true }, { 1, plain, false }, { 2, sprite, true }, { 4, plain, false },
-        { 5, "sc\\short.sc0", false }, { 7, "?" + plain, false }, { 9, plain, true }, { 10, plain, true },
+        { 5, shortOne, false }, { 7, "?" + plain, false }, { 9, plain, true }, { 10, plain, true },
         { 22, plain, true }, { 23, sprite, false }, { 24, sprite, true }, { 30, "sc\\x.sc0", false },
         { 31, plain, false } };
     std::string ini = "[bitmaps]\nfloor=" + plain + "\n";
@@ -269,9 +246,8 @@ TEST_F(Config, PicturesAreCheckedByTheirRoleLoadedOnceAndReleasedInOrder)
         EXPECT_EQ(BitmapSlots[c.slot].width != 0, c.path[0] != '?' && c.slot != 30)
             << "slot " << c.slot << ": header fields stay after a failed check";
     }
-    EXPECT_NE(FloorImage.pixels, nullptr);
-    EXPECT_EQ(Backdrop.pixels, nullptr);
-    EXPECT_EQ(Backdrop.height, 3);
+    EXPECT_EQ((Values { FloorImage.pixels != nullptr, Backdrop.pixels != nullptr, Backdrop.height }),
+        (Values { 1, 0, 3 }));
     EXPECT_EQ(Outstanding(), 8u) << "path, floor image and the six kept slots";
     const char* path = ConfigPath;
     ViewPoint.x = 99;

@@ -1,5 +1,4 @@
-// The sine table, the projection bounds and viewport rectangle, and the backdrop's vertical
-// placement, cleared bands and copied columns.
+// The sine table, and the backdrop's vertical placement, cleared bands and copied columns.
 #include <cmath>
 #include <vector>
 
@@ -15,28 +14,6 @@ TEST(SineTable, EveryEntryIsTheRoundedSine)
     for (int i = 0; i < 1280; ++i)
         ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0)))
             << "entry " << i;
-}
-
-// Bounds put the odd pixel on the positive side; the viewport is centred on the mode.
-TEST_F(WorldState, ProjectionBoundsPixelsAndViewportRect)
-{
-    const struct {
-        int32_t xs, zs, xmin, zmax, modeX, modeZ;
-        Values rect;
-    } cases[] = { { 320, 240, -160, 119, 640, 480, { 160, 120, 480, 360 } },
-        { 321, 129, -160, 64, 800, 600, { 240, 236, 561, 365 } },
-        { 2048, 2047, -1024, 1023, 2048, 2047, { 0, 0, 2048, 2047 } } };
-    static uint8_t buffer[2048 * 2047];
-    for (const auto& c : cases) {
-        SetView(0, 0, 128, 0, c.xs, c.zs);
-        EXPECT_EQ((Values { Projection.xmin, Projection.xmax, Projection.zmin, Projection.zmax }),
-            (Values { c.xmin, c.xmin + c.xs - 1, c.zmax - c.zs + 1, c.zmax }));
-        const FrameTarget target = { buffer, c.xs };
-        EXPECT_EQ(FramePixel(target, c.xmin, c.zmax), buffer);
-        EXPECT_EQ(FramePixel(target, 0, 0), buffer + c.zmax * c.xs - c.xmin);
-        const ScreenRect r = ViewportRect(c.modeX, c.modeZ);
-        EXPECT_EQ((Values { r.left, r.top, r.right, r.bottom }), c.rect);
-    }
 }
 
 // Picture value of (column, row): distinct for nearby columns, columns 256 apart and rows;
