@@ -1,4 +1,5 @@
-// The floor against a slow floating-point inverse projection of every screen pixel, over many views.
+// The floor against a slow floating-point inverse projection of every screen pixel, over many views;
+// then its eye-height and far-depth limits, the short texture and the span ends of either winding.
 #include <cmath>
 #include <vector>
 
@@ -55,14 +56,32 @@ std::vector<uint8_t> Plane(uint32_t (*texel)(uint32_t))
     return t;
 }
 
-class FloorReference : public WorldState {
+constexpr int32_t Pad = 64;
+constexpr uint8_t Guard = 0xC3;
+
+class Floor : public WorldState {
 protected:
-    static std::vector<uint8_t> DrawWith(std::vector<uint8_t>& texture)
+    // The frame drawn with the texture, once the guard bytes around it are checked.
+    static std::vector<uint8_t> DrawWith(std::vector<uint8_t>& texture, uint32_t size = FloorTextureBytes)
     {
-        BitmapSlots[FloorTextureSlot] = Bitmap { texture.data(), 256, 256, 0, 0, FloorTextureBytes, 0 };
-        std::vector<uint8_t> frame(size_t(Projection.ProjXs) * Projection.ProjZs, 0);
-        DrawFloor(FrameTarget { frame.data(), Projection.ProjXs });
-        return frame;
+        BitmapSlots[FloorTextureSlot] = Bitmap { texture.data(), 256, 256, 0, 0, size, 0 };
+        const size_t bytes = size_t(Projection.ProjXs) * Projection.ProjZs;
+        std::vector<uint8_t> buffer(bytes + 2 * Pad, Guard);
+        std::fill_n(buffer.begin() + Pad, bytes, 0);
+        DrawFloor(FrameTarget { buffer.data() + Pad, Projection.ProjXs });
+        const auto guard = [](uint8_t v) { return v == Guard; };
+        EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + Pad, guard)
+            && std::all_of(buffer.end() - Pad, buffer.end(), guard))
+            << "written outside the frame";
+        return std::vector<uint8_t>(buffer.begin() + Pad, buffer.end() - Pad);
+    }
+    // Pixels drawn in rows z0 down to z1, with a texture of that size.
+    int32_t Drawn(int32_t z0, int32_t z1, uint32_t size = FloorTextureBytes)
+    {
+        const std::vector<uint8_t> frame = DrawWith(ones, size);
+        return int32_t(std::count_if(frame.begin() + (Projection.zmax - z0) * Projection.ProjXs,
+            frame.begin() + (Projection.zmax - z1 + 1) * Projection.ProjXs,
+            [](uint8_t v) { return v != 0; }));
     }
 
     // Compares one view pixel by pixel; returns the number of floor pixels drawn.
@@ -104,7 +123,7 @@ protected:
     std::vector<uint8_t> vTexture = Plane([](uint32_t i) { return i >> 8; });
 };
 
-TEST_F(FloorReference, ChosenViews)
+TEST_F(Floor, ReferenceChosenViews)
 {
     const View views[] = {
         { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
@@ -121,7 +140,7 @@ TEST_F(FloorReference, ChosenViews)
         EXPECT_GT(Check(v), 0);
 }
 
-TEST_F(FloorReference, RandomViews)
+TEST_F(Floor, ReferenceRandomViews)
 {
     const View viewports[] = { { 0, 0, 0, 0, 320, 240, 160 }, { 0, 0, 0, 0, 321, 129, 64 },
         { 0, 0, 0, 0, 640, 480, 300 }, { 0, 0, 0, 0, 128, 128, 64 }, { 0, 0, 0, 0, 200, 150, 2048 } };
@@ -148,6 +167,68 @@ TEST_F(FloorReference, RandomViews)
         drawnViews += Check(v) > 0;
     }
     EXPECT_GT(drawnViews, 80); // enough views must see the floor for the comparison to mean anything
+}
+
+// Eye 15 draws nothing and 16 draws; outside the square looking away on each side draws nothing,
+// looking at it draws; edge-on at eye 16 and ProjDs 64 the square spans rows 0..-1 from y -1020
+// (too few) and 0..-2 from y -510. Eyes above 1023: near depth 125 draws; 32736 lies beyond every
+// corner; 32812 would wrap in 16 bits, and so would the span's height at 32768 and beyond.
+TEST_F(Floor, WhetherAnyFloorShows)
+{
+    const struct {
+        int32_t x, y, height, angle, rows, ds;
+        bool drawn;
+    } cases[] = { { 512, 512, 15, 100, 240, 160, false }, { 512, 512, 16, 100, 240, 160, true },
+        { 512, -100, 128, 512, 240, 160, false }, { -200, 512, 128, 256, 240, 160, false },
+        { 1200, 512, 128, 768, 240, 160, false }, { 512, 1300, 128, 0, 240, 160, false },
+        { -200, 512, 128, 768, 240, 160, true }, { 512, -1020, 16, 0, 240, 64, false },
+        { 512, -510, 16, 0, 240, 64, true }, { 512, 512, 2000, 123, 2048, 64, true },
+        { 512, 512, 1023, 123, 128, 2048, false }, { 512, 512, 1500, 123, 128, 1400, false },
+        { 512, -3000, 32768, 0, 2048, 64, false }, { 512, 512, INT32_MAX, 123, 240, 64, false } };
+    for (const auto& c : cases) {
+        SetView(c.x, c.y, c.height, c.angle, 320, c.rows, c.ds);
+        EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c.drawn)
+            << c.x << "," << c.y << " eye " << c.height << " angle " << c.angle << " ProjDs " << c.ds;
+    }
+    SetView(512, 512, 128, 0);
+    EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin, FloorTextureBytes - 1), 0) << "short texture";
+}
+
+// A polygon reaching far beyond FarDepth: the first row drawn is the first whose depth
+// h * ProjDs / -z is at most 16384 (-32 exactly at eye 512), and the rows run on to the bottom.
+TEST_F(Floor, RowsBeyondFarDepthAreSkipped)
+{
+    const int32_t cases[][3]
+        = { { 128, 160, -2 }, { 512, 1024, -32 }, { 513, 1024, -33 } }; // eye, ProjDs, row
+    for (const auto& c : cases) {
+        SetView(0, 0, c[0], 0, 320, 240, c[1]);
+        const int16_t depths[4] = { 1, 1, 30000, 30000 }, lateral[4] = { -16000, 16000, 16000, -16000 };
+        for (int i = 0; i < 4; ++i)
+            FloorCorners[i].viewX = lateral[i], FloorCorners[i].viewDepth = depths[i];
+        EXPECT_EQ(Drawn(Projection.zmax, c[2] + 1), 0) << c[0] << " " << c[1];
+        EXPECT_EQ(Drawn(c[2], Projection.zmin), 320 * (c[2] - Projection.zmin + 1)) << c[0] << " " << c[1];
+    }
+}
+
+// Corners placed in view space (viewX, depth), eye 120, ProjDs 160: the near line lies at depth 160.
+// Given clockwise the chains swap sides and the span ends with them.
+TEST_F(Floor, SpansOfEitherWinding)
+{
+    const int16_t corners[2][4][2] = { { { -100, 160 }, { 100, 160 }, { 100, 400 }, { -100, 400 } },
+        { { -100, 400 }, { 100, 400 }, { 100, 160 }, { -100, 160 } } };
+    for (const auto& c : corners) {
+        SetView(0, 0, 120, 0);
+        for (int i = 0; i < 4; ++i)
+            FloorCorners[i].viewX = c[i][0], FloorCorners[i].viewDepth = c[i][1];
+        FloorSpan spans[MaxFloorSpans];
+        ASSERT_EQ(BuildFloorSpans(spans), 73);
+        for (int32_t i = 0; i < 73; ++i) { // rows -48..-120, the ends following the trapezium's sides
+            const int32_t z = -48 - i, x = 100 * -z / 120;
+            EXPECT_EQ((std::vector<int32_t> { spans[i].z, spans[i].x0, spans[i].x1 }),
+                (std::vector<int32_t> { z, -x, x }))
+                << "winding " << &c - corners;
+        }
+    }
 }
 
 } // namespace

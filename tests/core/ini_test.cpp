@@ -2,9 +2,9 @@
 // functions.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "base/sys.h"
@@ -34,22 +34,16 @@ const IniCase IniCases[] = {
     {"case_of_names",         "[VIEW]\nviewpntx=5\n",                     5,    "5", "View", "VIEWPNTX"},
     {"mark_spaces_junk",      "\xEF\xBB\xBF  [ s\t] junk\n   k   =   42   \n", 42, "42"},
     {"spaces_in_arguments",   "[s]\nk=1\n",                               1,    "1", " s ", " k "},
-    {"keys_before_sections",  "k=1\n[s]\n",                               7,    "d"},
     {"single_quotes",         "[s]\nk='abc'\n",                           0,    "abc"},
     {"empty_quotes",          "[s]\nk=\"\"\n",                            7,    ""},
-    {"quoted_number",         "[s]\nk=\"12\"\n",                          12,   "12"},
     {"quoted_cut_at_quote",   "[s]\nk=\"abcdef\"\n",                      0,    "abcde", "s", "k", 7},
     {"text_after_value",      "[s]\nk=5 ; five\n",                        5,    "5 ; five"},
     {"negative",              "[s]\nk=-12\n",                             -12,  "-12"},
-    {"trailing_junk",         "[s]\nk=12abc\n",                           12,   "12abc"},
     {"hex_prefix",            "[s]\nk=0x1F\n",                            31,   "0x1F"},
-    {"octal_prefix",          "[s]\nk=0o17\n",                            15,   "0o17"},
     {"all_bits",              "[s]\nk=4294967295\n",                      -1,   "4294967295"},
     {"wraps_past_32_bits",    "[s]\nk=4294967296\n",                      0,    "4294967296"},
     {"number_cut_to_29",      "[s]\nk=000000000000000000000000000012\n",  1,    "000000000000000000000000000012"},
-    {"blank_value",           "[s]\nk=   \n",                             7,    ""},
     {"missing_section",       "[t]\nk=1\n",                               7,    "d"},
-    {"longer_key_in_file",    "[s]\nkk=1\n",                             7,    "d"},
     {"duplicate_keys",        "[s]\nk=1\nk=2\n",                          1,    "1"},
     {"duplicate_sections",    "[s]\na=1\n[t]\n[s]\nk=2\n",                7,    "d"},
     {"text_cut",              "[s]\nk=abcdefghij\n",                      0,    "abcd", "s", "k", 5},
@@ -70,12 +64,8 @@ TEST_P(IniTable, MatchesTheProfileFunctions)
     fs::create_directories(folder);
     const fs::path path
         = folder / (c.state == NoDirectory ? "no-such-directory" : "") / (std::string(c.name) + ".ini");
-    if (c.state == Written) {
-        FILE* f = std::fopen(path.string().c_str(), "wb");
-        ASSERT_NE(f, nullptr) << path;
-        std::fwrite(c.text, 1, std::strlen(c.text), f);
-        std::fclose(f);
-    }
+    if (c.state == Written)
+        std::ofstream(path, std::ios::binary) << c.text;
     EXPECT_EQ(SysIniInt(c.section, c.key, 7, path.string().c_str()), c.expectInt);
     char buffer[300];
     std::memset(buffer, 'X', sizeof buffer);

@@ -1,4 +1,5 @@
-// The sine table, and the backdrop's vertical placement, cleared bands and copied columns.
+// The sine table, the projection bounds and viewport rectangle, and the backdrop's vertical
+// placement, cleared bands and copied columns.
 #include <cmath>
 #include <vector>
 
@@ -14,6 +15,23 @@ TEST(SineTable, EveryEntryIsTheRoundedSine)
     for (int i = 0; i < 1280; ++i)
         ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0)))
             << "entry " << i;
+}
+
+// Bounds put the odd pixel on the positive side; the viewport is centred on the mode.
+TEST_F(WorldState, ProjectionBoundsAndViewportRect)
+{
+    const int32_t cases[][10] = { // viewport; its xmin, xmax, zmin, zmax; mode; left, top
+        { 320, 240, -160, 159, -120, 119, 640, 480, 160, 120 },
+        { 321, 129, -160, 160, -64, 64, 800, 600, 240, 236 },
+        { 2048, 2047, -1024, 1023, -1023, 1023, 2048, 2047, 0, 0 }
+    };
+    for (const auto& c : cases) {
+        SetView(0, 0, 128, 0, c[0], c[1]);
+        const ScreenRect r = ViewportRect(c[6], c[7]);
+        EXPECT_EQ((Values { Projection.xmin, Projection.xmax, Projection.zmin, Projection.zmax, r.left, r.top,
+                      r.right - r.left, r.bottom - r.top }),
+            (Values { c[2], c[3], c[4], c[5], c[8], c[9], c[0], c[1] }));
+    }
 }
 
 // Picture value of (column, row): distinct for nearby columns, columns 256 apart and rows;

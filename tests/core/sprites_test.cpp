@@ -1,5 +1,5 @@
-// The sprite renderer: culls, clipping, the depth order's range, unusable records and run scaling.
-// The sort of a scene is the golden replays'.
+// The sprite renderer: culls, the depth order's range, unusable records and run scaling. The clipped
+// texels and the sort of a scene are the golden replays'.
 #include "render/sprites.h"
 
 #include <vector>
@@ -96,35 +96,6 @@ TEST(SpriteDepth, ComparedWithoutA16BitWrap)
     a.viewDepth = -32768;
     b.viewDepth = 32767;
     EXPECT_EQ(CompareDepth(a, b), 65535);
-}
-
-// A clipped edge shows texel (edge - p0) * (extent - 1) / (p1 - p0), truncated toward zero: left
-// 42 * 128 / 63, right 21 * 128 / 63, bottom 52 * 128 / 63, top 11 * 128 / 63.
-TEST_F(Sprite, ClippedTexelsOnAllEdges)
-{
-    const struct {
-        int16_t x, z, depth, w, h;
-        uint16_t pictureW, pictureH;
-        std::vector<int16_t> fields; // screen left, right, bottom, top; texels left, right, bottom, top
-    } cases[] = {
-        { -170, 0, 100, 64, 64, 129, 129, { -160, -139, -32, 31, 85, 128, 0, 128 } },
-        { 170, 0, 100, 64, 64, 129, 129, { 138, 159, -32, 31, 0, 42, 0, 128 } },
-        { 0, -140, 100, 64, 64, 129, 129, { -32, 31, -120, -109, 0, 128, 105, 128 } },
-        { 0, 140, 100, 64, 64, 129, 129, { -32, 31, 108, 119, 0, 128, 0, 22 } },
-        { 0, 0, 100, 400, 300, 65, 49, { -160, 159, -120, 119, 6, 57, 4, 43 } },
-        { -203, 0, 150, 64, 64, 33, 17, { -156, -114, -21, 20, 0, 32, 0, 16 } },
-    };
-    for (const auto& c : cases) {
-        BitmapSlots[1].width = c.pictureW; // the projection reads only the size
-        BitmapSlots[1].height = c.pictureH;
-        const SceneObject& o = Place(0, c.x, c.depth, c.z, c.w, c.h, 1);
-        ProjectSprites();
-        EXPECT_EQ((std::vector<int16_t> { o.screenLeft, o.screenRight, o.screenBottom, o.screenTop, o.texLeft,
-                      o.texRight, o.texBottom, o.texTop }),
-            c.fields)
-            << "case " << &c - cases;
-        EXPECT_TRUE(o.flags & ObjectVisible) << "case " << &c - cases;
-    }
 }
 
 // A slot without a usable picture, and a record marked visible whose rectangle or texel ranges do

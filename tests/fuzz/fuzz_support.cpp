@@ -15,19 +15,13 @@ namespace {
 
 uint32_t OpenAllocs = 0, OpenReleases = 0;
 
-[[noreturn]] void Finding(const std::string& what)
+// Unless ok, ends the run as a finding.
+void Require(bool ok, const std::string& what)
 {
-    std::fprintf(stderr, "FINDING: %s\n", what.c_str());
-    std::abort();
-}
-
-void PoisonGuards(bool poison)
-{
-    for (uint8_t* guard : { FrameBuffer() - FrameGuardBytes, FrameBuffer() + FrameBytes() })
-        if (poison)
-            ASAN_POISON_MEMORY_REGION(guard, FrameGuardBytes);
-        else
-            ASAN_UNPOISON_MEMORY_REGION(guard, FrameGuardBytes);
+    if (!ok) {
+        std::fprintf(stderr, "FINDING: %s\n", what.c_str());
+        std::abort();
+    }
 }
 
 } // namespace
@@ -38,8 +32,7 @@ const std::string& FuzzDataFolder()
     if (folder.empty()) {
         char name[] = "/tmp/quarvel-fuzz-XXXXXX";
         char* argv[] = { name };
-        if (!mkdtemp(name) || MkdataCommand(1, argv) != 0)
-            Finding("cannot make the data folder");
+        Require(mkdtemp(name) && MkdataCommand(1, argv) == 0, "cannot make the data folder");
         folder = name;
         std::atexit([] {
             std::error_code ignored;
@@ -56,8 +49,7 @@ const std::string& DefaultIni()
     if (text.empty()) {
         std::ifstream in(FuzzDataFolder() + "/fc.ini", std::ios::binary);
         for (std::string line; std::getline(in, line);)
-            if (!line.empty() && line[0] != ';')
-                text += line + "\n";
+            text += line.empty() || line[0] == ';' ? "" : line + "\n";
     }
     return text;
 }
@@ -65,33 +57,33 @@ const std::string& DefaultIni()
 void WriteDataFile(const std::string& name, const void* bytes, size_t size)
 {
     std::ofstream out(FuzzDataFolder() + "/" + name, std::ios::binary | std::ios::trunc);
-    if (!out.write(static_cast<const char*>(bytes), std::streamsize(size)))
-        Finding("cannot write " + name);
+    Require(bool(out.write(static_cast<const char*>(bytes), std::streamsize(size))), "cannot write " + name);
 }
 
 void OpenFuzzData()
 {
     ForwardAxis = TurnAxis = MotionAxis {};
     std::string error;
-    if (!OpenDataFolder(FuzzDataFolder(), &error))
-        Finding(error);
+    Require(OpenDataFolder(FuzzDataFolder(), &error), error);
     OpenAllocs = AllocCount, OpenReleases = ReleaseCount;
 }
 
 void FuzzFrame(bool full)
 {
-    PoisonGuards(true);
+    uint8_t* const guards[] = { FrameBuffer() - FrameGuardBytes, FrameBuffer() + FrameBytes() };
+    for (uint8_t* guard : guards)
+        ASAN_POISON_MEMORY_REGION(guard, FrameGuardBytes);
     StepAndDrawFrame(BufferPresenter);
-    PoisonGuards(false);
-    if (const std::string fault = FrameInvariantFault(OpenAllocs, OpenReleases, full); !fault.empty())
-        Finding(fault);
+    for (uint8_t* guard : guards)
+        ASAN_UNPOISON_MEMORY_REGION(guard, FrameGuardBytes);
+    const std::string fault = FrameInvariantFault(OpenAllocs, OpenReleases, full);
+    Require(fault.empty(), fault);
 }
 
 void CloseFuzzData()
 {
     std::string error;
-    if (!CloseDataFolder(&error))
-        Finding(error);
+    Require(CloseDataFolder(&error), error);
 }
 
 uint32_t InputReader::Take(int bytes)
