@@ -1,5 +1,5 @@
-// The sprite renderer: culls, the depth order's range, unusable records and run scaling. The clipped
-// texels and the sort of a scene are the golden replays'.
+// The sprite renderer: culls, the depth order's range and unusable records. The clipped texels, the
+// scaled runs and the sort of a scene are the golden replays'.
 #include "render/sprites.h"
 
 #include <vector>
@@ -131,29 +131,6 @@ TEST_F(Sprite, UnusableRecordsDrawNothing)
         EXPECT_EQ(frame[centre], 0) << "slot " << slot;
         EXPECT_NE(frame[centre + 100], 0) << "slot " << slot;
     }
-}
-
-// Pixel k of nOut + 1 shows texel k * nIn / nOut rounded half up, magnified and reduced alike.
-TEST(ScaleRun, MatchesTheRoundedPosition)
-{
-    std::vector<uint8_t> src(65536);
-    for (size_t i = 0; i < src.size(); ++i)
-        src[i] = uint8_t(i * 7 + (i >> 8));
-    auto check = [&src](uint32_t nIn, uint32_t nOut) {
-        std::vector<uint8_t> dest(nOut + 2, Guard);
-        ScaleRun(src.data(), dest.data(), uint16_t(nIn), uint16_t(nOut));
-        for (uint32_t k = 0; k <= nOut; ++k) {
-            const uint32_t p = nOut ? uint32_t((2 * uint64_t(k) * nIn + nOut) / (2 * uint64_t(nOut))) : 0;
-            ASSERT_EQ(dest[k], src[p]) << nIn << " onto " << nOut << ": pixel " << k;
-        }
-        ASSERT_EQ(dest[nOut + 1], Guard) << nIn << " onto " << nOut;
-    };
-    for (uint32_t nIn = 0; nIn <= 130; ++nIn)
-        for (uint32_t nOut = 0; nOut <= 130; ++nOut)
-            check(nIn, nOut);
-    for (const auto& [nIn, nOut] :
-        { std::pair { 65534u, 2047u }, { 65535u, 1u }, { 3u, 2047u }, { 1000u, 999u } })
-        check(nIn, nOut);
 }
 
 } // namespace
