@@ -1,13 +1,9 @@
-// fc.ini beside the executable, .sc0 loading, the soundness checks of each picture kind, and the
-// asset set's load and release.
+// fc.ini beside the executable, .sc0 loading, the soundness check of each picture kind, the
+// picture set's load and release, and the counted block allocator underneath.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "app/config.h"
 #include "base/alloc.h"
@@ -21,30 +17,31 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
+using Values = std::vector<int32_t>;
 
-// Stores value as `bytes` little-endian bytes at the offset, growing out as needed.
-void Put(Bytes* out, size_t at, uint32_t value, int bytes = 2)
+// Appends value as `bytes` little-endian bytes.
+Bytes& Put(Bytes& out, uint32_t value, int bytes)
 {
-    out->resize(std::max(out->size(), at + bytes));
     for (int b = 0; b < bytes; ++b)
-        (*out)[at + b] = uint8_t(value >> (8 * b));
-}
-
-Bytes Pattern(uint32_t n)
-{
-    Bytes out(n);
-    for (uint32_t i = 0; i < n; ++i)
-        out[i] = uint8_t(1 + i * 13);
+        out.push_back(uint8_t(value >> (8 * b)));
     return out;
 }
 
-// A whole file: header with odd carried fields at 8, 10 and 16, then the payload as it is.
-Bytes Sc0(uint16_t width, uint16_t height, const Bytes& payload, int64_t size = -1)
+// A whole file: header with odd carried fields at 8, 10 and 16, then the payload (bytes 1, 14, 27, ...
+// unless given) as it is; the header's payload size is the payload's unless given.
+Bytes Sc0(uint16_t width, uint16_t height, uint32_t n, int64_t size = -1, Bytes payload = {})
 {
-    Bytes file(32, 0xEE);
-    for (auto [at, value] : { std::pair { 4u, uint32_t(width) }, { 6u, height }, { 8u, 0x8001u },
-             { 10u, 0x7FFEu }, { 12u, uint32_t(size < 0 ? payload.size() : size) }, { 16u, 0xFFFFu } })
-        Put(&file, at, value, at == 12 ? 4 : 2);
+    Bytes file(4, 0xEE);
+    Put(Put(Put(Put(file, width, 2), height, 2), 0x8001, 2), 0x7FFE, 2);
+    Put(Put(file,
+            uint32_t(size >= 0        ? size
+                    : payload.empty() ? n
+                                      : payload.size()),
+            4),
+        0xFFFF, 2)
+        .resize(32, 0xEE);
+    for (uint32_t i = 0; payload.empty() && i < n; ++i)
+        file.push_back(uint8_t(1 + i * 13));
     file.insert(file.end(), payload.begin(), payload.end());
     return file;
 }
@@ -54,217 +51,121 @@ Bytes SpritePayload(const std::vector<std::vector<std::pair<uint16_t, uint16_t>>
 {
     Bytes out(rows.size() * 4, 0);
     for (size_t r = 0; r < rows.size(); ++r) {
-        Put(&out, r * 4, uint32_t(out.size()), 4);
-        for (auto [first, last] : rows[r]) {
-            Put(&out, out.size(), first | last << 16, 4);
-            out.resize(out.size() + last - first + 1, 0x5A);
-        }
-        Put(&out, out.size(), 1, 4);
+        for (int i = 0; i < 4; ++i)
+            out[r * 4 + i] = uint8_t(out.size() >> (8 * i));
+        for (auto [first, last] : rows[r])
+            Put(Put(out, first, 2), last, 2).resize(out.size() + last - first + 1, 0x5A);
+        Put(out, 1, 4);
     }
     return out;
 }
 
-Bytes WithOffset(Bytes payload, size_t row, uint32_t offset, const Bytes& tail = {})
-{
-    Put(&payload, row * 4, offset, 4);
-    payload.insert(payload.end(), tail.begin(), tail.end());
-    return payload;
-}
-
-class Folder : public ::testing::Test {
+// A fresh folder as the current directory and as the executable's.
+class Config : public ::testing::Test {
 protected:
     void SetUp() override
     {
         static int counter = 0;
-        folder_ = fs::temp_directory_path() / ("quarvel-bitmap-" + std::to_string(++counter));
-        fs::remove_all(folder_, ignored_);
+        folder_ = fs::temp_directory_path() / ("quarvel-config-" + std::to_string(++counter));
         fs::create_directories(folder_ / "sc");
         previous_ = fs::current_path();
         fs::current_path(folder_);
         UseExeFolder(folder_);
         base_ = AllocCount - ReleaseCount;
     }
-
     void TearDown() override
     {
         FreeConfig();
         BitmapReleaseObserver = nullptr;
         SysOverrideModulePath(nullptr);
         fs::current_path(previous_);
-        fs::remove_all(folder_, ignored_);
+        fs::remove_all(folder_);
     }
-
     void UseExeFolder(const fs::path& folder)
     {
         module_ = folder.string() + "\\quarvel.exe";
         SysOverrideModulePath(module_.c_str());
     }
-
-    // Writes a file below the folder, named as fc.ini names it, and returns that name.
+    // Writes sc/NAME.sc0 and returns the name fc.ini gives it.
     static std::string Write(const std::string& name, const Bytes& bytes)
     {
-        std::string host = name;
-        if (fs::path(host).has_parent_path())
-            fs::create_directories(fs::path(host).parent_path());
-        std::replace(host.begin(), host.end(), '\\', '/');
-        std::ofstream(host, std::ios::binary)
+        std::ofstream("sc/" + name + ".sc0", std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return name;
+        return "sc\\" + name + ".sc0";
     }
-
-    static void WriteIni(const std::string& text) { Write("fc.ini", Bytes(text.begin(), text.end())); }
-
+    static void WriteIni(const std::string& text) { std::ofstream("fc.ini", std::ios::binary) << text; }
     uint32_t Outstanding() const { return AllocCount - ReleaseCount - base_; }
 
     fs::path folder_, previous_;
     std::string module_;
     uint32_t base_ = 0;
-    std::error_code ignored_;
 };
 
-using Config = Folder;
-
-TEST_F(Config, EveryKeyIsReadFromItsSectionAndAbsentKeysTakeTheirDefaults)
+TEST_F(Config, EveryKeyIsReadFromItsSection)
 {
     WriteIni("[view]\nViewPntX=100\nViewPntY=-200\nViewPntZ=900\nViewPntA=300\nWinGStyle=0\nLastModeXs=800\n"
              "LastModeZs=600\nScrUseXs=322\nProjDs=160\nProjXs=640\nProjZs=401\nJumpToDX=9\n"
              "[program]\nJumpToDX=3\nScrUseZs=250\n");
     ASSERT_EQ(LoadConfig(), 0);
-    EXPECT_EQ((std::vector<int32_t> { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle,
-                  ViewPoint.fixedX, ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs,
-                  ScrUseZs, Projection.ProjDs, Projection.ProjXs, Projection.ProjZs }),
-        (std::vector<int32_t> {
-            100, -200, 900, 300, 100 * 4096, -200 * 4096, 3, 0, 800, 600, 322, 240, 160, 640, 401 }));
-    ASSERT_EQ(FreeConfig(), 0);
-    WriteIni("");
-    ASSERT_EQ(LoadConfig(), 0);
-    EXPECT_EQ((std::vector<int32_t> { JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs }),
-        (std::vector<int32_t> { 0, 1, 640, 480, 320, 240 }));
+    EXPECT_EQ((Values { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle, ViewPoint.fixedX,
+                  ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs,
+                  Projection.ProjDs, Projection.ProjXs, Projection.ProjZs }),
+        (Values { 100, -200, 900, 300, 100 * 4096, -200 * 4096, 3, 0, 800, 600, 322, 240, 160, 640, 401 }));
 }
 
 // Held before loading: angle 1030, eye 300, projection Ds 200, Xs 641, Zs 150; absent keys keep them.
+// Each row's fc.ini lies beside its executable; the one in the current directory is not read.
 TEST_F(Config, ProjectionAndAngleAreNormalised)
 {
-    const struct {
-        const char* lines;
-        int32_t xs, zs, ds, angle;
-    } cases[] = {
-        { "", 640, 150, 200, 6 },
-        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", 320, 129, 64, 1023 },
-        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", 128, 2048, 2048, 0 },
-        { "ProjXs=100\nProjZs=50\nProjDs=65\nViewPntA=5000", 128, 128, 65, 904 },
-        { "ProjXs=5000\nProjZs=2048\nProjDs=2048", 2048, 2048, 2048, 6 },
-        { "ProjXs=127\nProjZs=127\nProjDs=63", 128, 128, 64, 6 },
+    const std::pair<const char*, Values> cases[] = { // the lines; Xs, Zs, Ds, angle
+        { "", { 640, 150, 200, 6 } },
+        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", { 320, 129, 64, 1023 } },
+        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", { 128, 2048, 2048, 0 } },
+        { "ProjXs=127\nProjZs=127\nProjDs=63\nViewPntA=5000", { 128, 128, 64, 904 } }
     };
-    int row = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines);
-        const fs::path exe = folder_ / ("row" + std::to_string(++row));
+    WriteIni("[view]\nViewPntA=77\n");
+    for (const auto& [lines, expected] : cases) {
+        const fs::path exe = folder_ / std::to_string(&lines - &cases[0].first);
         fs::create_directories(exe);
-        std::ofstream(exe / "fc.ini") << "[view]\n" << c.lines << "\n";
-        UseExeFolder(exe); // the fc.ini in the current directory is not read
+        std::ofstream(exe / "fc.ini") << "[view]\n" << lines << "\n";
+        UseExeFolder(exe);
         ViewPoint.angle = 1030, ViewPoint.height = 300;
         Projection.ProjDs = 200, Projection.ProjXs = 641, Projection.ProjZs = 150;
         ASSERT_EQ(LoadConfig(), 0);
-        EXPECT_EQ((std::vector<int32_t> { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs,
-                      ViewPoint.angle, ViewPoint.height }),
-            (std::vector<int32_t> { c.xs, c.zs, c.ds, c.angle, 300 }));
+        EXPECT_EQ((Values { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs, ViewPoint.angle,
+                      ViewPoint.height }),
+            (Values { expected[0], expected[1], expected[2], expected[3], 300 }))
+            << lines;
         ASSERT_EQ(FreeConfig(), 0);
     }
 }
 
-TEST_F(Config, PathIsBesideTheExecutable)
+// The header is kept from 32 bytes on; the block holds the payload and nothing after it; a failure
+// keeps no block.
+TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
 {
-    const std::string longFolder = "C:\\" + std::string(1990, 'd') + "\\";
-    const struct {
-        std::string module, path;
-    } cases[] = {
-        { "C:\\games\\quarvel\\quarvel.exe", "C:\\games\\quarvel\\fc.ini" },
-        { "quarvel.exe", "fc.ini" },
-        { "/usr/local/bin/quarvel", "fc.ini" }, // only a backslash separates folders
-        { longFolder + "quarvel.exe", longFolder + "fc.ini" },
-    };
-    for (const auto& c : cases) {
-        SysOverrideModulePath(c.module.c_str());
-        ASSERT_EQ(LoadConfig(), 0);
-        EXPECT_EQ(std::string(ConfigPath), c.path);
-        ASSERT_EQ(FreeConfig(), 0);
-        EXPECT_EQ(ConfigPath, nullptr);
-    }
-}
-
-TEST_F(Config, PicturesLoadOnceAndFreeTwiceInBalance)
-{
-    Write("sc\\default.sc0", Sc0(4, 2, Pattern(8)));
-    Write("sc\\backdrop.sc0", Sc0(1024, 2, Pattern(2048)));
-    Write("sc\\a.sc0", Sc0(3, 3, Pattern(9)));
-    Write("sc\\short.sc0", Sc0(3, 3, Pattern(8), 9));
-    // Slot 1 is a sprite slot: the plain picture fails its check and is released again.
-    WriteIni("[bitmaps]\n0=sc\\a.sc0\n1=sc\\a.sc0\n5=sc\\short.sc0\n7=?sc\\a.sc0\n9=sc\\a.sc0\n10=sc\\a.sc0\n"
-             "30=sc\\x.sc0\n");
-    EXPECT_EQ(FreeConfig(), -1);
-    ASSERT_EQ(LoadConfig(), 0);
-    EXPECT_EQ(FloorImage.width, 4) << "the floor image has a default file";
-    for (int slot = 0; slot < BitmapSlotCount; ++slot)
-        EXPECT_EQ(BitmapSlots[slot].pixels != nullptr, slot == 0 || slot == 9 || slot == 10)
-            << "slot " << slot;
-    EXPECT_NE(Backdrop.pixels, nullptr);
-    EXPECT_EQ(BitmapSlots[7].width, 0) << "a name after '?' was loaded";
-    EXPECT_EQ(Outstanding(), 6u) << "path, floor image, backdrop, slots 0, 9 and 10";
-    const char* path = ConfigPath;
-    ViewPoint.x = 99;
-    EXPECT_EQ(LoadConfig(), 0);
-    EXPECT_EQ(ConfigPath, path) << "a second load must keep the first";
-    EXPECT_EQ(ViewPoint.x, 99);
-    EXPECT_EQ(Outstanding(), 6u);
-    EXPECT_EQ(FreeConfig(), 0);
-    EXPECT_EQ(ConfigStatus, -1);
-    EXPECT_EQ(FreeConfig(), -1);
-    EXPECT_EQ(Outstanding(), 0u);
-}
-
-using BitmapLoad = Folder;
-
-TEST_F(BitmapLoad, ReadsHeaderAndPayloadOnly)
-{
-    Bytes file = Sc0(0xFFFF, 7, Pattern(100));
-    file.resize(file.size() + 50, 0xAB);
-    const std::string path = Write("sc\\ok.sc0", file);
-    Bitmap b = {};
-    ASSERT_EQ(LoadBitmap(path.c_str(), &b), 0);
-    ASSERT_NE(b.pixels, nullptr);
-    EXPECT_EQ((std::vector<int> { b.width, b.height, b.field8, b.field10, b.field16, int(b.size) }),
-        (std::vector<int> { 0xFFFF, 7, int16_t(0x8001), 0x7FFE, -1, 100 }));
-    EXPECT_EQ(Bytes(b.pixels, b.pixels + 100), Pattern(100));
-    EXPECT_EQ(b.pixels[100], 0) << "bytes after the payload were read";
-    EXPECT_EQ(Outstanding(), 1u);
-    EXPECT_EQ(FreeBlock(b.pixels), 0);
-}
-
-TEST_F(BitmapLoad, FailuresLeaveNoPicture)
-{
-    const Bytes header = Sc0(40, 30, {}, 100);
-    const struct {
-        const char* name;
-        Bytes file; // empty: no file at all
-        int32_t result;
-        bool headerKept;
-    } cases[] = {
-        { "no file", {}, -1, false },
-        { "31 header bytes", Bytes(header.begin(), header.begin() + 31), -2, false },
-        { "payload one short", Sc0(40, 30, Pattern(99), 100), -3, true },
-        { "zero size", Sc0(40, 30, Pattern(10), 0), -256, true }, // no block of 0 bytes exists
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = c.file.empty() ? "sc\\absent.sc0" : Write("sc\\f.sc0", c.file);
+    Bytes good = Sc0(0xFFFF, 7, 100);
+    good.resize(good.size() + 50, 0xAB);
+    const std::pair<Bytes, Values> cases[] = { // the file (none when empty); result, width, height
+        { good, { 0, 0xFFFF, 7 } }, { {}, { -1, 111, 222 } }, { Bytes(31, 0), { -2, 111, 222 } },
+        { Sc0(40, 30, 99, 100), { -3, 40, 30 } }, { Sc0(40, 30, 10, 0), { -256, 40, 30 } }
+    }; // no empty block
+    for (const auto& [file, expected] : cases) {
+        const std::string path = file.empty() ? "sc\\absent.sc0" : Write("f", file);
         uint8_t stale = 0;
         Bitmap b = { &stale, 111, 222, 0, 0, 333, 0 };
-        EXPECT_EQ(LoadBitmap(path.c_str(), &b), c.result);
-        EXPECT_EQ(b.pixels, nullptr);
-        EXPECT_EQ(Outstanding(), 0u) << "a block was kept";
-        EXPECT_EQ(b.width, c.headerKept ? 40 : 111);
-        EXPECT_EQ(b.height, c.headerKept ? 30 : 222);
+        EXPECT_EQ((Values { LoadBitmap(path.c_str(), &b), b.width, b.height, int32_t(Outstanding()) }),
+            (Values { expected[0], expected[1], expected[2], expected[0] == 0 }));
+        if (expected[0] != 0) {
+            EXPECT_EQ(b.pixels, nullptr);
+            continue;
+        }
+        EXPECT_EQ((Values { b.field8, b.field10, b.field16, int32_t(b.size) }),
+            (Values { -32767, 0x7FFE, -1, 100 }));
+        Bytes payload(good.begin() + 32, good.begin() + 132);
+        payload.push_back(0); // the block's next byte: nothing after the payload was read
+        EXPECT_EQ(Bytes(b.pixels, b.pixels + 101), payload);
+        FreeBlock(b.pixels);
     }
 }
 
@@ -273,8 +174,11 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
 {
     const Bytes good = SpritePayload({ { { 0, 2 }, { 3, 5 } }, {}, { { 7, 7 } } });
     // Row 0 starts at run (0,1) of a list; row 1 one run earlier, at (3,4), which runs into (0,1).
-    Bytes joined = { 14, 0, 0, 0, 0, 0, 0, 0, 3, 0, 4, 0, 1, 2, 0, 0, 1, 0, 3, 4, 1, 0, 0, 0 };
-    const Bytes terminator = { 1, 0, 0, 0 };
+    const Bytes joined = { 14, 0, 0, 0, 14, 0, 0, 0, 3, 0, 4, 0, 1, 2, 0, 0, 1, 0, 3, 4, 1, 0, 0, 0 };
+    Bytes outOfOrder = joined, runOutside = good;
+    outOfOrder[4] = 8; // row 1 joins the list row 0 checked, at an earlier run
+    runOutside[4] = uint8_t(good.size()); // row 1's first run header lies past the payload
+    Put(runOutside, 1, 4);
     const struct {
         const char* name;
         Bytes data;
@@ -284,12 +188,10 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
         bool sound;
     } cases[] = {
         { "good sprite", good, 0, 8, 3, PictureKind::Sprite, true },
-        { "rows sharing a list", WithOffset(joined, 1, 14), 0, 8, 2, PictureKind::Sprite, true },
-        { "row joins a checked list out of order", WithOffset(joined, 1, 8), 0, 8, 2, PictureKind::Sprite,
-            false },
+        { "rows sharing a list", joined, 0, 8, 2, PictureKind::Sprite, true },
+        { "row joins a checked list out of order", outOfOrder, 0, 8, 2, PictureKind::Sprite, false },
         { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, PictureKind::Sprite, false },
-        { "run header outside", WithOffset(good, 1, uint32_t(good.size()), terminator), 4, 8, 3,
-            PictureKind::Sprite, false },
+        { "run header outside", runOutside, 4, 8, 3, PictureKind::Sprite, false },
         { "run pixels outside", SpritePayload({ { { 0, 5 } } }), 6, 8, 1, PictureKind::Sprite, false },
         { "terminator missing", good, 4, 8, 3, PictureKind::Sprite, false },
         { "overlapping runs", SpritePayload({ { { 0, 3 }, { 3, 5 } } }), 0, 8, 1, PictureKind::Sprite,
@@ -314,65 +216,77 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
     }
 }
 
-using BitmapSet = Folder;
-
-TEST_F(BitmapSet, DrawnSlotsAreCheckedByTheirRole)
+// Each drawn slot is checked as the kind it is drawn as: a sound plain picture is no sprite nor
+// floor texture, a sprite no floor texture; slots 0, 5..22 are plain; a narrow backdrop is refused;
+// the floor image is never drawn, so never checked; a name after '?' is not loaded. The set loads
+// once, frees twice in balance, and releases from slot 31 down, then the backdrop and the floor image.
+TEST_F(Config, PicturesAreCheckedByTheirRoleLoadedOnceAndReleasedInOrder)
 {
     const std::string sprite
-        = Write("sc\\sprite.sc0", Sc0(8, 3, SpritePayload({ { { 0, 2 } }, {}, { { 7, 7 } } })));
-    // Sound as a plain picture, not as a sprite nor as a floor texture; the sprite is no floor texture.
-    const std::string broken = Write("sc\\broken.sc0", Sc0(1, 1, Bytes(65535, 42)));
-    Write("sc\\backdrop.sc0", Sc0(1000, 3, Pattern(3000)));
+        = Write("sprite", Sc0(8, 3, 0, -1, SpritePayload({ { { 0, 2 } }, {}, { { 7, 7 } } })));
+    const std::string plain = Write("plain", Sc0(1, 1, 0, -1, Bytes(65535, 42)));
+    const std::string shortOne = Write("short", Sc0(3, 3, 8, 9));
+    Write("backdrop", Sc0(1000, 3, 3000));
     const struct {
         int slot;
-        const std::string& path;
+        std::string path;
         bool kept;
-    } cases[] = { { 0, broken, true }, { 1, broken, false }, { 2, sprite, true }, { 4, broken, false },
-        { 5, broken, true }, { 22, broken, true }, { 23, sprite, false }, { 24, sprite, true },
-        { 31, broken, false } };
-    std::string ini = "[bitmaps]\nfloor=" + broken + "\n";
+    } cases[] = { { 0, plain, true }, { 1, plain, false }, { 2, sprite, true }, { 4, plain, false },
+        { 5, shortOne, false }, { 7, "?" + plain, false }, { 9, plain, true }, { 10, plain, true },
+        { 22, plain, true }, { 23, sprite, false }, { 24, sprite, true }, { 30, "sc\\x.sc0", false },
+        { 31, plain, false } };
+    std::string ini = "[bitmaps]\nfloor=" + plain + "\n";
     for (const auto& c : cases)
         ini += std::to_string(c.slot) + "=" + c.path + "\n";
     WriteIni(ini);
+    EXPECT_EQ(FreeConfig(), -1);
     ASSERT_EQ(LoadConfig(), 0);
     for (const auto& c : cases) {
         EXPECT_EQ(BitmapSlots[c.slot].pixels != nullptr, c.kept) << "slot " << c.slot;
-        EXPECT_NE(BitmapSlots[c.slot].width, 0) << "header fields stay after a failed check";
+        EXPECT_EQ(BitmapSlots[c.slot].width != 0, c.path[0] != '?' && c.slot != 30)
+            << "slot " << c.slot << ": header fields stay after a failed check";
     }
-    EXPECT_NE(FloorImage.pixels, nullptr) << "the floor image is never drawn, so never checked";
-    EXPECT_EQ(Backdrop.pixels, nullptr) << "a narrow backdrop was kept";
-    EXPECT_EQ(Backdrop.height, 3);
-    EXPECT_EQ(Outstanding(), 1u + 1u + 5u) << "path, floor image and the five kept slots";
+    EXPECT_EQ((Values { FloorImage.pixels != nullptr, Backdrop.pixels != nullptr, Backdrop.height }),
+        (Values { 1, 0, 3 }));
+    EXPECT_EQ(Outstanding(), 8u) << "path, floor image and the six kept slots";
+    const char* path = ConfigPath;
+    ViewPoint.x = 99;
+    EXPECT_EQ(LoadConfig(), 0);
+    EXPECT_EQ(ConfigPath, path) << "a second load must keep the first";
+    EXPECT_EQ((Values { ViewPoint.x, int32_t(Outstanding()) }), (Values { 99, 8 }));
+    static std::vector<const Bitmap*> order;
+    BitmapReleaseObserver = [](const Bitmap* record) { order.push_back(record); };
     ASSERT_EQ(FreeConfig(), 0);
-    EXPECT_EQ(Outstanding(), 0u);
+    EXPECT_EQ(order,
+        (std::vector<const Bitmap*> { &BitmapSlots[24], &BitmapSlots[22], &BitmapSlots[10], &BitmapSlots[9],
+            &BitmapSlots[2], &BitmapSlots[0], &FloorImage }));
+    for (const Bitmap* b : order)
+        EXPECT_TRUE(b->pixels == nullptr && b->width == 0 && b->size == 0) << "a record was not emptied";
+    EXPECT_EQ((Values { ConfigStatus, FreeConfig(), int32_t(Outstanding()) }), (Values { -1, -1, 0 }));
 }
 
-std::vector<const Bitmap*> ReleaseOrder;
-
-TEST_F(BitmapSet, ReleasesSlotsDownwardThenBackdropThenFloorImage)
+// A block is zero-filled and counted; an unbalanced count shows the programmer's error box.
+TEST(Allocator, BlocksAreZeroFilledCountedAndBalanced)
 {
-    const std::string plain = Write("sc\\p.sc0", Sc0(2, 2, Pattern(4)));
-    const std::string sprite = Write("sc\\s.sc0", Sc0(2, 1, SpritePayload({ { { 0, 1 } } })));
-    Write("sc\\backdrop.sc0", Sc0(1024, 1, Pattern(1024)));
-    WriteIni("[bitmaps]\nfloor=" + plain + "\n0=" + plain + "\n6=" + plain + "\n31=" + sprite
-        + "\n22=" + plain + "\n");
-    ASSERT_EQ(LoadConfig(), 0);
-    ReleaseOrder.clear();
-    BitmapReleaseObserver = [](const Bitmap* record) { ReleaseOrder.push_back(record); };
-    ASSERT_EQ(FreeConfig(), 0);
-    const std::vector<const Bitmap*> expected
-        = { &BitmapSlots[31], &BitmapSlots[22], &BitmapSlots[6], &BitmapSlots[0], &Backdrop, &FloorImage };
-    EXPECT_EQ(ReleaseOrder, expected);
-    EXPECT_EQ(Outstanding(), 0u);
-    for (const Bitmap* b : expected)
-        EXPECT_TRUE(b->pixels == nullptr && b->width == 0 && b->size == 0) << "a record was not emptied";
-
-    // Nothing is released while the set is not loaded.
-    BitmapSlots[3].pixels = static_cast<uint8_t*>(AllocBlock(16));
-    FreeBitmapSet();
-    EXPECT_NE(BitmapSlots[3].pixels, nullptr);
-    EXPECT_EQ(FreeBlock(BitmapSlots[3].pixels), 0);
-    BitmapSlots[3] = Bitmap {};
+    static std::string boxes;
+    const MessageBoxFunction saved = SysMessageBox;
+    SysMessageBox = [](const char* text, const char* caption) {
+        return boxes += std::string(caption) + ": " + text, 1;
+    };
+    const uint32_t a = AllocCount, r = ReleaseCount;
+    EXPECT_EQ(FreeBlock(nullptr), 1);
+    auto* block = static_cast<uint8_t*>(AllocBlock(70000));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(std::count(block, block + 70000, 0), 70000);
+    EXPECT_EQ((Values { int32_t(AllocCount - a), int32_t(ReleaseCount - r), CheckMemoryBalance() }),
+        (Values { 1, 0, 1 }));
+    EXPECT_EQ(boxes, "Programmer Error: bad memory usage count");
+    EXPECT_EQ(FreeBlock(block), 0);
+    EXPECT_EQ(ReleaseCount - r, 1u);
+    if (AllocCount == ReleaseCount) { // other tests may hold blocks of their own
+        EXPECT_EQ(CheckMemoryBalance(), 0);
+    }
+    SysMessageBox = saved;
 }
 
 } // namespace

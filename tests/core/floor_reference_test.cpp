@@ -1,14 +1,9 @@
-// The floor against a slow floating-point inverse projection of every screen pixel, over many views.
-#include <gtest/gtest.h>
-
-#include <algorithm>
+// The floor against a slow floating-point inverse projection of every screen pixel, over many views;
+// then its eye-height and far-depth limits, the short texture and the span ends of either winding.
 #include <cmath>
-#include <cstdint>
 #include <vector>
 
-#include "render/bitmap.h"
-#include "render/floor.h"
-#include "world/viewpoint.h"
+#include "world_state.h"
 
 namespace {
 
@@ -16,8 +11,8 @@ struct View {
     int32_t x, y, height, angle, width, rows, ds;
 };
 
-// The floor point seen at screen point (x, z) below the horizon: depth h * ProjDs / -z,
-// lateral offset x * depth / ProjDs, rotated back by the view angle's table sine and cosine.
+// The floor point seen at screen point (x, z) below the horizon: depth h * ProjDs / -z, lateral
+// offset x * depth / ProjDs, rotated back by the view angle's table sine and cosine.
 void WorldPoint(double x, double z, double* wx, double* wy)
 {
     const double depth = ViewPoint.height * double(Projection.ProjDs) / -z;
@@ -27,23 +22,19 @@ void WorldPoint(double x, double z, double* wx, double* wy)
     *wy = ViewPoint.y + lateral * s + depth * c;
 }
 
-// How the box R pixels around (x, z) lies to the square of corners 0 and 1023, with two units'
-// slack (the corners' view positions and the near-line cut are whole units): wholly off it,
-// wholly on it, or mixed; a box reaching the horizon counts as mixed.
+// How the box 3 pixels around (x, z) lies to the square of corners 0 and 1023, with two units'
+// slack (corners and the near-line cut are whole units); a box reaching the horizon is Mixed.
 enum class Box { Off, On, Mixed };
 Box AroundPoint(int32_t x, int32_t z)
 {
     constexpr int32_t R = 3; // vertex rows, clip cuts and edge columns each truncate by up to a pixel
     if (z + R >= 0)
         return Box::Mixed;
-    double lox = 1e30, hix = -1e30, loy = 1e30, hiy = -1e30;
+    double lox = 1e30, hix = -1e30, loy = 1e30, hiy = -1e30, wx, wy;
     for (int32_t dz : { -R, R })
         for (int32_t dx : { -R, R }) {
-            double wx, wy;
             WorldPoint(x + dx, z + dz, &wx, &wy);
-            lox = std::min(lox, wx);
-            hix = std::max(hix, wx);
-            loy = std::min(loy, wy);
+            lox = std::min(lox, wx), hix = std::max(hix, wx), loy = std::min(loy, wy),
             hiy = std::max(hiy, wy);
         }
     if (hix < -2 || lox > 1025 || hiy < -2 || loy > 1025)
@@ -57,21 +48,40 @@ bool WithinOneTexel(int32_t got, double world)
     return d <= 1 || d == 255;
 }
 
-class FloorReference : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        BitmapSlots[FloorTextureSlot] = savedSlot;
-        ViewPoint = savedView;
-        Projection = savedProjection;
-    }
+std::vector<uint8_t> Plane(uint32_t (*texel)(uint32_t))
+{
+    std::vector<uint8_t> t(FloorTextureBytes);
+    for (uint32_t i = 0; i < FloorTextureBytes; ++i)
+        t[i] = uint8_t(texel(i));
+    return t;
+}
 
-    static std::vector<uint8_t> DrawWith(std::vector<uint8_t>& texture)
+constexpr int32_t Pad = 64;
+constexpr uint8_t Guard = 0xC3;
+
+class Floor : public WorldState {
+protected:
+    // The frame drawn with the texture, once the guard bytes around it are checked.
+    static std::vector<uint8_t> DrawWith(std::vector<uint8_t>& texture, uint32_t size = FloorTextureBytes)
     {
-        BitmapSlots[FloorTextureSlot] = Bitmap { texture.data(), 256, 256, 0, 0, FloorTextureBytes, 0 };
-        std::vector<uint8_t> frame(size_t(Projection.ProjXs) * Projection.ProjZs, 0);
-        DrawFloor(FrameTarget { frame.data(), Projection.ProjXs });
-        return frame;
+        BitmapSlots[FloorTextureSlot] = Bitmap { texture.data(), 256, 256, 0, 0, size, 0 };
+        const size_t bytes = size_t(Projection.ProjXs) * Projection.ProjZs;
+        std::vector<uint8_t> buffer(bytes + 2 * Pad, Guard);
+        std::fill_n(buffer.begin() + Pad, bytes, 0);
+        DrawFloor(FrameTarget { buffer.data() + Pad, Projection.ProjXs });
+        const auto guard = [](uint8_t v) { return v == Guard; };
+        EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + Pad, guard)
+            && std::all_of(buffer.end() - Pad, buffer.end(), guard))
+            << "written outside the frame";
+        return std::vector<uint8_t>(buffer.begin() + Pad, buffer.end() - Pad);
+    }
+    // Pixels drawn in rows z0 down to z1, with a texture of that size.
+    int32_t Drawn(int32_t z0, int32_t z1, uint32_t size = FloorTextureBytes)
+    {
+        const std::vector<uint8_t> frame = DrawWith(ones, size);
+        return int32_t(std::count_if(frame.begin() + (Projection.zmax - z0) * Projection.ProjXs,
+            frame.begin() + (Projection.zmax - z1 + 1) * Projection.ProjXs,
+            [](uint8_t v) { return v != 0; }));
     }
 
     // Compares one view pixel by pixel; returns the number of floor pixels drawn.
@@ -80,16 +90,11 @@ protected:
         SCOPED_TRACE(testing::Message()
             << "view " << v.x << "," << v.y << " eye " << v.height << " angle " << v.angle << " viewport "
             << v.width << "x" << v.rows << " ds " << v.ds);
-        ViewPoint.x = v.x, ViewPoint.y = v.y, ViewPoint.height = v.height, ViewPoint.angle = v.angle;
-        Projection = ProjectionValues { v.ds, v.width, v.rows, 0, 0, 0, 0 };
-        SetProjectionBounds();
-        ComputeViewTrig();
-        TransformFloorCorners();
+        SetView(v.x, v.y, v.height, v.angle, v.width, v.rows, v.ds);
         const std::vector<uint8_t> covered = DrawWith(ones), us = DrawWith(uTexture), vs = DrawWith(vTexture);
-
         int32_t drawn = 0;
-        for (int32_t row = 0; row < v.rows; ++row)
-            for (int32_t col = 0; col < v.width; ++col) {
+        for (int32_t row = 0; row < v.rows && !HasFailure(); ++row)
+            for (int32_t col = 0; col < v.width && !HasFailure(); ++col) {
                 const int32_t x = Projection.xmin + col, z = Projection.zmax - row;
                 const size_t at = size_t(row) * v.width + col;
                 const bool withinFar = z < 0 && int64_t(v.height) * v.ds <= int64_t(FarDepth) * -z;
@@ -97,8 +102,6 @@ protected:
                 if (!covered[at]) {
                     EXPECT_FALSE(withinFar && box == Box::On)
                         << "missing floor pixel (" << x << ", " << z << ")";
-                    if (HasFailure())
-                        return drawn;
                     continue;
                 }
                 ++drawn;
@@ -111,28 +114,16 @@ protected:
                 EXPECT_TRUE(WithinOneTexel(us[at], wx) && WithinOneTexel(vs[at], wy))
                     << "pixel (" << x << ", " << z << ") shows texel (" << int(us[at]) << ", " << int(vs[at])
                     << "), the projection gives world (" << wx << ", " << wy << ")";
-                if (HasFailure())
-                    return drawn;
             }
         return drawn;
     }
 
     std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1);
-    std::vector<uint8_t> uTexture = Plane(0), vTexture = Plane(8);
-    Bitmap savedSlot = BitmapSlots[FloorTextureSlot];
-    ViewPointRecord savedView = ViewPoint;
-    ProjectionValues savedProjection = Projection;
-
-    static std::vector<uint8_t> Plane(int shift)
-    {
-        std::vector<uint8_t> t(FloorTextureBytes);
-        for (uint32_t i = 0; i < FloorTextureBytes; ++i)
-            t[i] = uint8_t(i >> shift);
-        return t;
-    }
+    std::vector<uint8_t> uTexture = Plane([](uint32_t i) { return i; });
+    std::vector<uint8_t> vTexture = Plane([](uint32_t i) { return i >> 8; });
 };
 
-TEST_F(FloorReference, ChosenViews)
+TEST_F(Floor, ReferenceChosenViews)
 {
     const View views[] = {
         { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
@@ -149,7 +140,7 @@ TEST_F(FloorReference, ChosenViews)
         EXPECT_GT(Check(v), 0);
 }
 
-TEST_F(FloorReference, RandomViews)
+TEST_F(Floor, ReferenceRandomViews)
 {
     const View viewports[] = { { 0, 0, 0, 0, 320, 240, 160 }, { 0, 0, 0, 0, 321, 129, 64 },
         { 0, 0, 0, 0, 640, 480, 300 }, { 0, 0, 0, 0, 128, 128, 64 }, { 0, 0, 0, 0, 200, 150, 2048 } };
@@ -176,6 +167,68 @@ TEST_F(FloorReference, RandomViews)
         drawnViews += Check(v) > 0;
     }
     EXPECT_GT(drawnViews, 80); // enough views must see the floor for the comparison to mean anything
+}
+
+// Eye 15 draws nothing and 16 draws; outside the square looking away on each side draws nothing,
+// looking at it draws; edge-on at eye 16 and ProjDs 64 the square spans rows 0..-1 from y -1020
+// (too few) and 0..-2 from y -510. Eyes above 1023: near depth 125 draws; 32736 lies beyond every
+// corner; 32812 would wrap in 16 bits, and so would the span's height at 32768 and beyond.
+TEST_F(Floor, WhetherAnyFloorShows)
+{
+    const struct {
+        int32_t x, y, height, angle, rows, ds;
+        bool drawn;
+    } cases[] = { { 512, 512, 15, 100, 240, 160, false }, { 512, 512, 16, 100, 240, 160, true },
+        { 512, -100, 128, 512, 240, 160, false }, { -200, 512, 128, 256, 240, 160, false },
+        { 1200, 512, 128, 768, 240, 160, false }, { 512, 1300, 128, 0, 240, 160, false },
+        { -200, 512, 128, 768, 240, 160, true }, { 512, -1020, 16, 0, 240, 64, false },
+        { 512, -510, 16, 0, 240, 64, true }, { 512, 512, 2000, 123, 2048, 64, true },
+        { 512, 512, 1023, 123, 128, 2048, false }, { 512, 512, 1500, 123, 128, 1400, false },
+        { 512, -3000, 32768, 0, 2048, 64, false }, { 512, 512, INT32_MAX, 123, 240, 64, false } };
+    for (const auto& c : cases) {
+        SetView(c.x, c.y, c.height, c.angle, 320, c.rows, c.ds);
+        EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c.drawn)
+            << c.x << "," << c.y << " eye " << c.height << " angle " << c.angle << " ProjDs " << c.ds;
+    }
+    SetView(512, 512, 128, 0);
+    EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin, FloorTextureBytes - 1), 0) << "short texture";
+}
+
+// A polygon reaching far beyond FarDepth: the first row drawn is the first whose depth
+// h * ProjDs / -z is at most 16384 (-32 exactly at eye 512), and the rows run on to the bottom.
+TEST_F(Floor, RowsBeyondFarDepthAreSkipped)
+{
+    const int32_t cases[][3]
+        = { { 128, 160, -2 }, { 512, 1024, -32 }, { 513, 1024, -33 } }; // eye, ProjDs, row
+    for (const auto& c : cases) {
+        SetView(0, 0, c[0], 0, 320, 240, c[1]);
+        const int16_t depths[4] = { 1, 1, 30000, 30000 }, lateral[4] = { -16000, 16000, 16000, -16000 };
+        for (int i = 0; i < 4; ++i)
+            FloorCorners[i].viewX = lateral[i], FloorCorners[i].viewDepth = depths[i];
+        EXPECT_EQ(Drawn(Projection.zmax, c[2] + 1), 0) << c[0] << " " << c[1];
+        EXPECT_EQ(Drawn(c[2], Projection.zmin), 320 * (c[2] - Projection.zmin + 1)) << c[0] << " " << c[1];
+    }
+}
+
+// Corners placed in view space (viewX, depth), eye 120, ProjDs 160: the near line lies at depth 160.
+// Given clockwise the chains swap sides and the span ends with them.
+TEST_F(Floor, SpansOfEitherWinding)
+{
+    const int16_t corners[2][4][2] = { { { -100, 160 }, { 100, 160 }, { 100, 400 }, { -100, 400 } },
+        { { -100, 400 }, { 100, 400 }, { 100, 160 }, { -100, 160 } } };
+    for (const auto& c : corners) {
+        SetView(0, 0, 120, 0);
+        for (int i = 0; i < 4; ++i)
+            FloorCorners[i].viewX = c[i][0], FloorCorners[i].viewDepth = c[i][1];
+        FloorSpan spans[MaxFloorSpans];
+        ASSERT_EQ(BuildFloorSpans(spans), 73);
+        for (int32_t i = 0; i < 73; ++i) { // rows -48..-120, the ends following the trapezium's sides
+            const int32_t z = -48 - i, x = 100 * -z / 120;
+            EXPECT_EQ((std::vector<int32_t> { spans[i].z, spans[i].x0, spans[i].x1 }),
+                (std::vector<int32_t> { z, -x, x }))
+                << "winding " << &c - corners;
+        }
+    }
 }
 
 } // namespace

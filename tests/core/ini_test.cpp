@@ -2,10 +2,9 @@
 // functions.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <ostream>
+#include <fstream>
 #include <string>
 
 #include "base/sys.h"
@@ -28,58 +27,26 @@ struct IniCase {
     FileState state = Written;
 };
 
-void PrintTo(const IniCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 // clang-format off
 const IniCase IniCases[] = {
     // name, file text, int (default 7), text; then section, key, buffer size, text default, file state
     {"plain",                 "[view]\nViewPntX=12\n",                    12,   "12", "view", "ViewPntX"},
     {"case_of_names",         "[VIEW]\nviewpntx=5\n",                     5,    "5", "View", "VIEWPNTX"},
-    {"spaces_around",         "  [ s\t]  \n   k   =   42   \n",           42,   "42"},
+    {"mark_spaces_junk",      "\xEF\xBB\xBF  [ s\t] junk\n   k   =   42   \n", 42, "42"},
     {"spaces_in_arguments",   "[s]\nk=1\n",                               1,    "1", " s ", " k "},
-    {"inner_space_in_key",    "[s]\nmy key = v\n",                        0,    "v", "s", "my key"},
-    {"utf8_mark",             "\xEF\xBB\xBF[s]\nk=1\n",                   1,    "1"},
-    {"cr_lines_no_final",     "[s]\rk=5",                                 5,    "5"},
-    {"junk_after_header",     "[s] junk\nk=1\n",                          1,    "1"},
-    {"unclosed_header",       "[s]\n[t\nk=1\n",                           1,    "1"},
-    {"keys_before_sections",  "k=1\n[s]\n",                               7,    "d"},
     {"single_quotes",         "[s]\nk='abc'\n",                           0,    "abc"},
-    {"mismatched_quotes",     "[s]\nk=\"abc'\n",                          0,    "\"abc'"},
-    {"lone_quote",            "[s]\nk=\"\n",                              0,    "\""},
     {"empty_quotes",          "[s]\nk=\"\"\n",                            7,    ""},
-    {"quoted_number",         "[s]\nk=\"12\"\n",                          12,   "12"},
-    {"quoted_leading_space",  "[s]\nk=\" 12\"\n",                         12,   " 12"},
-    {"quoted_cut_short",      "[s]\nk=\"abcdef\"\n",                      0,    "abc", "s", "k", 4},
     {"quoted_cut_at_quote",   "[s]\nk=\"abcdef\"\n",                      0,    "abcde", "s", "k", 7},
-    {"quoted_just_fits",      "[s]\nk=\"abcdef\"\n",                      0,    "abcdef", "s", "k", 8},
-    {"commented_out_key",     "[s]\n;k=5\n",                              7,    "d"},
     {"text_after_value",      "[s]\nk=5 ; five\n",                        5,    "5 ; five"},
-    {"equals_in_value",       "[s]\nk=a=b\n",                             0,    "a=b"},
     {"negative",              "[s]\nk=-12\n",                             -12,  "-12"},
-    {"plus_sign",             "[s]\nk=+7\n",                              7,    "+7"},
-    {"sign_then_space",       "[s]\nk=- 3\n",                             0,    "- 3"},
-    {"trailing_junk",         "[s]\nk=12abc\n",                           12,   "12abc"},
-    {"no_digits",             "[s]\nk=abc\n",                             0,    "abc"},
     {"hex_prefix",            "[s]\nk=0x1F\n",                            31,   "0x1F"},
-    {"upper_hex_prefix",      "[s]\nk=0X1F\n",                            0,    "0X1F"},
-    {"octal_prefix",          "[s]\nk=0o17\n",                            15,   "0o17"},
-    {"leading_zero_decimal",  "[s]\nk=010\n",                             10,   "010"},
     {"all_bits",              "[s]\nk=4294967295\n",                      -1,   "4294967295"},
     {"wraps_past_32_bits",    "[s]\nk=4294967296\n",                      0,    "4294967296"},
     {"number_cut_to_29",      "[s]\nk=000000000000000000000000000012\n",  1,    "000000000000000000000000000012"},
-    {"blank_value",           "[s]\nk=   \n",                             7,    ""},
-    {"key_without_equals",    "[s]\nk\n",                                 7,    "d"},
     {"missing_section",       "[t]\nk=1\n",                               7,    "d"},
-    {"key_in_other_section",  "[s]\n[t]\nk=1\n",                          7,    "d"},
-    {"longer_key_in_file",    "[s]\nkk=1\n",                             7,    "d"},
-    {"shorter_key_in_file",   "[s]\nk=1\n",                              7,    "d", "s", "kk"},
     {"duplicate_keys",        "[s]\nk=1\nk=2\n",                          1,    "1"},
     {"duplicate_sections",    "[s]\na=1\n[t]\n[s]\nk=2\n",                7,    "d"},
     {"text_cut",              "[s]\nk=abcdefghij\n",                      0,    "abcd", "s", "k", 5},
-    {"buffer_of_one",         "[s]\nk=abc\n",                             0,    "", "s", "k", 1},
     {"default_spaces",        "[s]\n",                                    7,    "  abc", "s", "k", 64, "  abc  "},
     {"missing_file",          "",                                         7,    "q", "s", "k", 64, "'q'", NoFile},
     {"missing_directory",     "",                                         7,    "'q'", "s", "k", 64, "'q'", NoDirectory},
@@ -88,32 +55,17 @@ const IniCase IniCases[] = {
 // clang-format on
 
 // Each case gets its own file: the Windows side caches a profile by name and time.
-class IniTable : public ::testing::TestWithParam<IniCase> {
-protected:
-    static fs::path Folder() { return fs::temp_directory_path() / "quarvel-ini-test"; }
-    static void SetUpTestSuite()
-    {
-        TearDownTestSuite();
-        fs::create_directories(Folder());
-    }
-    static void TearDownTestSuite()
-    {
-        std::error_code ignored;
-        fs::remove_all(Folder(), ignored);
-    }
-};
+class IniTable : public ::testing::TestWithParam<IniCase> { };
 
 TEST_P(IniTable, MatchesTheProfileFunctions)
 {
     const IniCase& c = GetParam();
+    const fs::path folder = fs::temp_directory_path() / "quarvel-ini-test";
+    fs::create_directories(folder);
     const fs::path path
-        = Folder() / (c.state == NoDirectory ? "no-such-directory" : "") / (std::string(c.name) + ".ini");
-    if (c.state == Written) {
-        FILE* f = std::fopen(path.string().c_str(), "wb");
-        ASSERT_NE(f, nullptr) << path;
-        std::fwrite(c.text, 1, std::strlen(c.text), f);
-        std::fclose(f);
-    }
+        = folder / (c.state == NoDirectory ? "no-such-directory" : "") / (std::string(c.name) + ".ini");
+    if (c.state == Written)
+        std::ofstream(path, std::ios::binary) << c.text;
     EXPECT_EQ(SysIniInt(c.section, c.key, 7, path.string().c_str()), c.expectInt);
     char buffer[300];
     std::memset(buffer, 'X', sizeof buffer);
@@ -122,6 +74,9 @@ TEST_P(IniTable, MatchesTheProfileFunctions)
     EXPECT_STREQ(buffer, c.expectText);
     EXPECT_EQ(length, std::strlen(c.expectText));
     EXPECT_EQ(buffer[c.bufferSize], 'X') << "wrote past the buffer";
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    fs::remove(folder, ignored); // once empty
 }
 
 INSTANTIATE_TEST_SUITE_P(Ini, IniTable, ::testing::ValuesIn(IniCases),

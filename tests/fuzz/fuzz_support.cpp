@@ -1,5 +1,3 @@
-// What the fuzz targets share: a private copy of the data set, frames drawn between guard
-// bytes the address sanitizer watches, and the checks that end a run as a finding.
 #include "fuzz_support.h"
 
 #include <cstdio>
@@ -8,7 +6,6 @@
 #include <fstream>
 #include <sanitizer/asan_interface.h>
 
-#include "app/frame.h"
 #include "base/alloc.h"
 #include "commands.h"
 #include "frame_runner.h"
@@ -18,29 +15,13 @@ namespace {
 
 uint32_t OpenAllocs = 0, OpenReleases = 0;
 
-[[noreturn]] void Finding(const std::string& what)
+// Unless ok, ends the run as a finding.
+void Require(bool ok, const std::string& what)
 {
-    std::fprintf(stderr, "FINDING: %s\n", what.c_str());
-    std::abort();
-}
-
-void PoisonGuards(bool poison)
-{
-    uint8_t* before = FrameBuffer() - FrameGuardBytes;
-    uint8_t* after = FrameBuffer() + FrameBytes();
-    if (poison) {
-        ASAN_POISON_MEMORY_REGION(before, FrameGuardBytes);
-        ASAN_POISON_MEMORY_REGION(after, FrameGuardBytes);
-    } else {
-        ASAN_UNPOISON_MEMORY_REGION(before, FrameGuardBytes);
-        ASAN_UNPOISON_MEMORY_REGION(after, FrameGuardBytes);
+    if (!ok) {
+        std::fprintf(stderr, "FINDING: %s\n", what.c_str());
+        std::abort();
     }
-}
-
-void RemoveFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(FuzzDataFolder(), ignored);
 }
 
 } // namespace
@@ -50,26 +31,25 @@ const std::string& FuzzDataFolder()
     static std::string folder;
     if (folder.empty()) {
         char name[] = "/tmp/quarvel-fuzz-XXXXXX";
-        if (!mkdtemp(name))
-            Finding("cannot make a data folder");
-        folder = name;
         char* argv[] = { name };
-        if (MkdataCommand(1, argv) != 0)
-            Finding("mkdata failed");
-        std::atexit(RemoveFolder);
+        Require(mkdtemp(name) && MkdataCommand(1, argv) == 0, "cannot make the data folder");
+        folder = name;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(FuzzDataFolder(), ignored);
+        });
     }
     return folder;
 }
 
+// Every key read scans the whole file, and speed is coverage here.
 const std::string& DefaultIni()
 {
     static std::string text;
-    // Without its comments: every key read scans the whole file, and speed is coverage here.
     if (text.empty()) {
         std::ifstream in(FuzzDataFolder() + "/fc.ini", std::ios::binary);
         for (std::string line; std::getline(in, line);)
-            if (!line.empty() && line[0] != ';')
-                text += line + "\n";
+            text += line.empty() || line[0] == ';' ? "" : line + "\n";
     }
     return text;
 }
@@ -77,37 +57,33 @@ const std::string& DefaultIni()
 void WriteDataFile(const std::string& name, const void* bytes, size_t size)
 {
     std::ofstream out(FuzzDataFolder() + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(bytes), std::streamsize(size));
-    if (!out)
-        Finding("cannot write " + name);
+    Require(bool(out.write(static_cast<const char*>(bytes), std::streamsize(size))), "cannot write " + name);
 }
 
 void OpenFuzzData()
 {
-    ForwardAxis = {};
-    TurnAxis = {};
+    ForwardAxis = TurnAxis = MotionAxis {};
     std::string error;
-    if (!OpenDataFolder(FuzzDataFolder(), &error))
-        Finding(error);
-    OpenAllocs = AllocCount;
-    OpenReleases = ReleaseCount;
+    Require(OpenDataFolder(FuzzDataFolder(), &error), error);
+    OpenAllocs = AllocCount, OpenReleases = ReleaseCount;
 }
 
 void FuzzFrame(bool full)
 {
-    PoisonGuards(true);
+    uint8_t* const guards[] = { FrameBuffer() - FrameGuardBytes, FrameBuffer() + FrameBytes() };
+    for (uint8_t* guard : guards)
+        ASAN_POISON_MEMORY_REGION(guard, FrameGuardBytes);
     StepAndDrawFrame(BufferPresenter);
-    PoisonGuards(false);
+    for (uint8_t* guard : guards)
+        ASAN_UNPOISON_MEMORY_REGION(guard, FrameGuardBytes);
     const std::string fault = FrameInvariantFault(OpenAllocs, OpenReleases, full);
-    if (!fault.empty())
-        Finding(fault);
+    Require(fault.empty(), fault);
 }
 
 void CloseFuzzData()
 {
     std::string error;
-    if (!CloseDataFolder(&error))
-        Finding(error);
+    Require(CloseDataFolder(&error), error);
 }
 
 uint32_t InputReader::Take(int bytes)

@@ -1,33 +1,25 @@
-// What the fuzz targets share: a private copy of the data set, frames drawn between guard
-// bytes the address sanitizer watches, and the checks that end a run as a finding.
+// What the fuzz targets share: a private copy of the data set, frames drawn between guard bytes
+// the address sanitizer watches, and the checks that end a run as a finding.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-// The folder with the default data set, made once per process; its fc.ini without comments.
-const std::string& FuzzDataFolder();
-const std::string& DefaultIni();
+const std::string& FuzzDataFolder(); // the default data set, made once per process
+const std::string& DefaultIni(); // its fc.ini without comments
+void WriteDataFile(const std::string& name, const void* bytes, size_t size); // '/' separated, in the folder
 
-// Writes a file of the data folder (a path relative to it, '/' separated).
-void WriteDataFile(const std::string& name, const void* bytes, size_t size);
-
-// Opens the data folder with the motion axes at rest; a failure is a finding.
+// Open the folder with the motion axes at rest; draw one frame through the buffer presenter with
+// the guards poisoned, then check every frame invariant (full) or the guards and allocation counts;
+// close the folder in balance. Any failure is a finding.
 void OpenFuzzData();
-
-// One frame through the buffer presenter with the guard bytes poisoned, so that a write
-// outside the frame stops where it happens. With full set, every invariant of a frame must
-// hold after it; otherwise only the guards and the allocation counts.
 void FuzzFrame(bool full);
-
-// Releases the configuration; unbalanced allocation counts are a finding.
 void CloseFuzzData();
 
-// Little-endian reading of the control bytes in front of an input.
+// Little-endian values from the control bytes in front of an input; zero past their end.
 struct InputReader {
     const uint8_t* data;
-    size_t size;
-    size_t at = 0;
+    size_t size, at = 0;
     uint32_t Take(int bytes);
 };

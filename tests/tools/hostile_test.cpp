@@ -1,30 +1,16 @@
-// Broken data sets through quarvel-tool render: what is valid loads and draws, a broken
-// picture draws as if it were missing, and the tool ends with its documented status.
-#include <gtest/gtest.h>
-
-#include <filesystem>
+// Broken data sets through quarvel-tool render: what is valid loads and draws, a broken picture
+// draws as if it were missing, and the tool ends with its documented status.
 #include <functional>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
-#include "sc0_file.h"
-#include "tool_process.h"
+#include "tool_test.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
-const fs::path Scratch = fs::temp_directory_path() / ("quarvel-hostile-" + std::to_string(getpid()));
 
 // Exit status of render over dir; the raw frame after three frames in *frame.
 int Render(const fs::path& dir, Bytes* frame, std::string* errors)
 {
     const fs::path raw = dir / "frame.raw";
-    const int status = Shell("'" QUARVEL_TOOL "' render --frames 3 --dir '" + dir.string() + "' --raw '"
-            + raw.string() + "' --out '" + (dir / "frame.png").string() + "'",
-        errors);
+    const int status = Tool("render --frames 3 --dir " + Quote(dir) + " --raw " + Quote(raw), errors);
     frame->clear();
     ReadFileBytes(raw.string(), frame);
     return status;
@@ -36,17 +22,14 @@ void Put32(Bytes* b, size_t at, uint32_t v)
         (*b)[at + i] = uint8_t(v >> (8 * i));
 }
 
-// How a case compares: drawn as the intact set, or as the set without the broken file.
-enum class Like { Intact, Missing };
+using Hostile = ToolTest;
 
-TEST(Hostile, BrokenDataLoadsWhatIsValidAndDrawsTheRest)
+// Each case draws as the intact set (Intact) or as the set without the broken file.
+TEST_F(Hostile, BrokenDataLoadsWhatIsValidAndDrawsTheRest)
 {
-    fs::remove_all(Scratch);
-    const fs::path data = Scratch / "data";
-    std::string errors;
-    ASSERT_EQ(Shell("'" QUARVEL_TOOL "' mkdata '" + data.string() + "'", &errors), 0) << errors;
-    const std::string tenMegabytes = std::string(10 << 20, ';') + "\n";
+    const std::string tenMegabytes = std::string(10 << 20, ';') + "\n", badUsage = "[view]\nScrUseXs=-10\n";
     const Bytes overlapping = { 5, 0, 8, 0, 1, 2, 3, 4, 7, 0, 9, 0, 5, 6, 7, 1, 0, 0, 0 };
+    enum Like { Intact, Missing };
     const struct {
         const char* name;
         const char* file; // in the data set
@@ -54,61 +37,52 @@ TEST(Hostile, BrokenDataLoadsWhatIsValidAndDrawsTheRest)
         int status;
         Like like;
     } cases[] = {
-        { "truncated header", "sc/backdrop.sc0", [](Bytes* b) { b->resize(20); }, 0, Like::Missing },
-        { "payload past the end", "sc/floor.sc0", [](Bytes* b) { b->resize(b->size() - 1); }, 0,
-            Like::Missing },
-        { "2 GiB claimed", "sc/tree.sc0", [](Bytes* b) { Put32(b, 12, 0x80000000u); }, 0, Like::Missing },
+        { "truncated header", "sc/backdrop.sc0", [](Bytes* b) { b->resize(20); }, 0, Missing },
+        { "payload past the end", "sc/floor.sc0", [](Bytes* b) { b->pop_back(); }, 0, Missing },
+        { "2 GiB claimed", "sc/tree.sc0", [](Bytes* b) { Put32(b, 12, 0x80000000u); }, 0, Missing },
         { "row offset past the payload", "sc/tree.sc0", [](Bytes* b) { Put32(b, 32, 0xFFFFFF00u); }, 0,
-            Like::Missing },
+            Missing },
         { "runs out of order", "sc/tree.sc0",
             [&](Bytes* b) {
                 Put32(b, 32, uint32_t(b->size() - 32));
                 b->insert(b->end(), overlapping.begin(), overlapping.end());
                 Put32(b, 12, uint32_t(b->size() - 32));
             },
-            0, Like::Missing },
-        { "zero width", "sc/tree.sc0", [](Bytes* b) { (*b)[4] = (*b)[5] = 0; }, 0, Like::Missing },
-        { "zero payload size", "sc/floor.sc0", [](Bytes* b) { Put32(b, 12, 0); }, 0, Like::Missing },
-        { "zero backdrop height", "sc/backdrop.sc0", [](Bytes* b) { (*b)[6] = (*b)[7] = 0; }, 0,
-            Like::Missing },
-        { "2-byte palette", "sc/nosystem.pal", [](Bytes* b) { b->resize(2); }, 0, Like::Intact },
-        { "empty fc.ini", "fc.ini", [](Bytes* b) { b->clear(); }, 0, Like::Missing },
+            0, Missing },
+        { "zero width", "sc/tree.sc0", [](Bytes* b) { (*b)[4] = (*b)[5] = 0; }, 0, Missing },
+        { "zero payload size", "sc/floor.sc0", [](Bytes* b) { Put32(b, 12, 0); }, 0, Missing },
+        { "zero backdrop height", "sc/backdrop.sc0", [](Bytes* b) { (*b)[6] = (*b)[7] = 0; }, 0, Missing },
+        { "2-byte palette", "sc/nosystem.pal", [](Bytes* b) { b->resize(2); }, 0, Intact },
+        { "empty fc.ini", "fc.ini", [](Bytes* b) { b->clear(); }, 0, Missing },
         { "10 MB fc.ini", "fc.ini",
-            [&](Bytes* b) { b->insert(b->begin(), tenMegabytes.begin(), tenMegabytes.end()); }, 0,
-            Like::Intact },
-        { "absurd screen usage", "fc.ini",
-            [](Bytes* b) {
-                const std::string bad = "[view]\nScrUseXs=-10\n";
-                *b = Bytes(bad.begin(), bad.end());
-            },
-            1, Like::Intact },
+            [&](Bytes* b) { b->insert(b->begin(), tenMegabytes.begin(), tenMegabytes.end()); }, 0, Intact },
+        { "absurd screen usage", "fc.ini", [&](Bytes* b) { b->assign(badUsage.begin(), badUsage.end()); }, 1,
+            Intact },
     };
     Bytes intact, missing, frame;
-    ASSERT_EQ(Render(data, &intact, &errors), 0) << errors;
+    std::string errors;
+    ASSERT_EQ(Render("data", &intact, &errors), 0) << errors;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path broken = Scratch / "broken";
-        fs::remove_all(broken);
-        fs::copy(data, broken, fs::copy_options::recursive);
+        fs::remove_all("broken");
+        fs::copy("data", "broken", fs::copy_options::recursive);
+        const std::string file = "broken/" + std::string(c.file);
         Bytes bytes;
-        ASSERT_TRUE(ReadFileBytes((broken / c.file).string(), &bytes));
+        ASSERT_TRUE(ReadFileBytes(file, &bytes));
         c.edit(&bytes);
-        ASSERT_TRUE(WriteFileBytes((broken / c.file).string(), bytes));
-        EXPECT_EQ(Render(broken, &frame, &errors), c.status) << errors;
+        ASSERT_TRUE(WriteFileBytes(file, bytes));
+        EXPECT_EQ(Render("broken", &frame, &errors), c.status) << errors;
         if (c.status != 0) {
             EXPECT_NE(errors.find("screen usage"), std::string::npos) << errors;
-            continue;
-        }
-        if (c.like == Like::Intact) {
+        } else if (c.like == Intact) {
             EXPECT_EQ(frame, intact);
-            continue;
+        } else {
+            fs::remove(file);
+            ASSERT_EQ(Render("broken", &missing, &errors), 0) << errors;
+            EXPECT_NE(missing, intact) << "the file is not in view, so the case shows nothing";
+            EXPECT_EQ(frame, missing) << "the broken file was not left out as a whole";
         }
-        fs::remove(broken / c.file);
-        ASSERT_EQ(Render(broken, &missing, &errors), 0) << errors;
-        EXPECT_NE(missing, intact) << "the file is not in view, so the case shows nothing";
-        EXPECT_EQ(frame, missing) << "the broken file was not left out as a whole";
     }
-    fs::remove_all(Scratch);
 }
 
 } // namespace

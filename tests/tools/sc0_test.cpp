@@ -1,38 +1,20 @@
-// Tests of the picture converter: the program palette, PNG to .sc0 and back, and bad input.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <filesystem>
-#include <string>
-#include <vector>
-
+// The picture converter: the program palette, PNG to .sc0 and back, the kind guess and bad input.
 #include <stb_image.h>
 #include <stb_image_write.h>
 
 #include "base/alloc.h"
-#include "commands.h"
 #include "palette.h"
 #include "render/bitmap.h"
-#include "sc0_file.h"
+#include "tool_test.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
-Bytes TestPalFile()
-{
-    Bytes pal(768);
-    for (int i = 0; i < 768; ++i)
-        pal[i] = uint8_t(i * 37 ^ i >> 3);
-    return pal;
-}
 
 Bytes Rgb(const RgbColour& c)
 {
     return { c.r, c.g, c.b };
 }
 
+// Static colours at both ends are never chosen; a tie goes to the lower index.
 TEST(Palette, StaticColoursAroundThePictureColoursNeverChosen)
 {
     RgbColour file[256] = {};
@@ -40,49 +22,38 @@ TEST(Palette, StaticColoursAroundThePictureColoursNeverChosen)
     file[40] = { 200, 0, 0 };
     file[249] = { 7, 7, 7 };
     const RgbPalette p = MakeProgramPalette(file);
-    const struct {
-        int index;
-        Bytes colour;
-    } statics[] = { { 0, { 0, 0, 0 } }, { 9, { 166, 202, 240 } }, { 246, { 255, 251, 240 } },
-        { 249, { 255, 0, 0 } }, { 255, { 255, 255, 255 } }, { 20, { 100, 100, 100 } }, { 245, { 0, 0, 0 } } };
-    for (const auto& s : statics)
-        EXPECT_EQ(Rgb(p.entries[s.index]), s.colour) << "entry " << s.index;
-    const struct {
-        RgbColour colour;
-        int index;
-    } nearest[] = { { { 101, 99, 100 }, 20 }, { { 255, 0, 0 }, 40 }, { { 255, 255, 255 }, 20 },
-        { { 40, 40, 40 }, 10 } };
-    for (const auto& c : nearest)
-        EXPECT_EQ(NearestColour(p, c.colour), c.index) << ::testing::PrintToString(Rgb(c.colour));
+    const std::pair<int, Bytes> statics[]
+        = { { 0, { 0, 0, 0 } }, { 9, { 166, 202, 240 } }, { 246, { 255, 251, 240 } }, { 249, { 255, 0, 0 } },
+              { 255, { 255, 255, 255 } }, { 20, { 100, 100, 100 } }, { 245, { 0, 0, 0 } } };
+    for (const auto& [index, colour] : statics)
+        EXPECT_EQ(Rgb(p.entries[index]), colour) << "entry " << index;
+    const std::pair<RgbColour, int> nearest[] = { { { 101, 99, 100 }, 20 }, { { 255, 0, 0 }, 40 },
+        { { 255, 255, 255 }, 20 }, { { 40, 40, 40 }, 10 } };
+    for (const auto& [colour, index] : nearest)
+        EXPECT_EQ(NearestColour(p, colour), index) << ::testing::PrintToString(Rgb(colour));
 }
 
-// Each test works in a fresh current directory holding test.pal.
-class Sc0Tool : public ::testing::Test {
+// A palette file test.pal beside the pictures; no picture block may be left over.
+class Sc0Tool : public ToolTest {
 protected:
     void SetUp() override
     {
-        static int counter = 0;
-        folder_ = fs::temp_directory_path() / ("quarvel-sc0-" + std::to_string(++counter));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        previous_ = fs::current_path();
-        fs::current_path(folder_);
-        ASSERT_TRUE(WriteFileBytes("test.pal", TestPalFile()));
+        ToolTest::SetUp();
+        Bytes pal(768);
+        for (int i = 0; i < 768; ++i)
+            pal[i] = uint8_t(i * 37 ^ i >> 3);
+        ASSERT_TRUE(WriteFileBytes("test.pal", pal));
         RgbColour file[256];
         ASSERT_TRUE(LoadPalFile("test.pal", file));
-        const Bytes pal = TestPalFile();
         EXPECT_EQ(Rgb(file[5]), Bytes(pal.begin() + 15, pal.begin() + 18));
         palette_ = MakeProgramPalette(file);
         base_ = AllocCount - ReleaseCount;
     }
-
     void TearDown() override
     {
         EXPECT_EQ(AllocCount - ReleaseCount, base_) << "a picture block was kept";
-        fs::current_path(previous_);
-        fs::remove_all(folder_);
+        ToolTest::TearDown();
     }
-
     static int Run(std::vector<std::string> args)
     {
         std::vector<char*> argv;
@@ -90,31 +61,12 @@ protected:
             argv.push_back(a.data());
         return Sc0Command(int(argv.size()), argv.data());
     }
-
-    // Random colours; with alpha, opacity walks round the threshold in runs of several lengths.
-    std::string WritePng(
-        const std::string& name, int width, int height, bool withAlpha, Bytes* rgba = nullptr)
-    {
-        Bytes pixels(size_t(width) * height * 4);
-        uint32_t seed = 12345;
-        for (size_t i = 0; i < pixels.size(); i += 4) {
-            seed = seed * 1103515245u + 12345u;
-            pixels[i] = uint8_t(seed >> 16), pixels[i + 1] = uint8_t(seed >> 8),
-            pixels[i + 2] = uint8_t(seed >> 24);
-            const size_t n = i / 4;
-            pixels[i + 3] = withAlpha ? uint8_t((n % 7 < 3) ? 127 + n % 3 : (n % 5 ? 255 : 0)) : 255;
-        }
-        EXPECT_NE(stbi_write_png(name.c_str(), width, height, 4, pixels.data(), width * 4), 0);
-        if (rgba)
-            *rgba = pixels;
-        return name;
-    }
-
-    fs::path folder_, previous_;
     RgbPalette palette_;
     uint32_t base_ = 0;
 };
 
+// Random colours; for a sprite, opacity walks round the threshold in runs of several lengths. The
+// picture read back is the input through the palette, transparent where the input was.
 TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
 {
     const struct {
@@ -122,65 +74,45 @@ TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
         int width, height;
         const char* decodeKind; // null: guessed
         PictureKind check;
-    } cases[] = {
-        { "plain", 37, 23, "plain", PictureKind::Plain },
-        { "plain", 300, 2, nullptr, PictureKind::Plain },
-        { "floor", 256, 256, nullptr, PictureKind::Floor },
-        { "sprite", 41, 17, nullptr, PictureKind::Sprite },
-    };
+    } cases[] = { { "plain", 37, 23, "plain", PictureKind::Plain },
+        { "plain", 300, 2, nullptr, PictureKind::Plain }, { "floor", 256, 256, nullptr, PictureKind::Floor },
+        { "sprite", 41, 17, nullptr, PictureKind::Sprite } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind + std::to_string(c.width));
-        const bool sprite = std::strcmp(c.kind, "sprite") == 0;
-        Bytes rgba;
-        const std::string png = WritePng("in.png", c.width, c.height, sprite, &rgba);
-        const std::string sc0 = "out.sc0", back = "back.png";
-        ASSERT_EQ(Run({ "encode", png, sc0, "--kind", c.kind, "--palette", "test.pal" }), 0);
-        std::vector<std::string> decode = { "decode", sc0, back, "--palette", "test.pal" };
-        if (c.decodeKind)
-            decode.insert(decode.end(), { "--kind", c.decodeKind });
-        ASSERT_EQ(Run(decode), 0);
-
-        Bytes want;
+        const bool sprite = c.check == PictureKind::Sprite;
+        Bytes rgba(size_t(c.width) * c.height * 4), want;
+        uint32_t seed = 12345;
         for (size_t i = 0; i < rgba.size(); i += 4) {
-            const bool opaque = !sprite || rgba[i + 3] >= 128;
-            const RgbColour q
-                = palette_.entries[NearestColour(palette_, { rgba[i], rgba[i + 1], rgba[i + 2] })];
-            want.insert(want.end(),
-                { uint8_t(opaque ? q.r : 0), uint8_t(opaque ? q.g : 0), uint8_t(opaque ? q.b : 0) });
+            seed = seed * 1103515245u + 12345u;
+            const size_t n = i / 4;
+            rgba[i] = uint8_t(seed >> 16), rgba[i + 1] = uint8_t(seed >> 8),
+            rgba[i + 2] = uint8_t(seed >> 24);
+            rgba[i + 3] = sprite ? uint8_t((n % 7 < 3) ? 127 + n % 3 : (n % 5 ? 255 : 0)) : 255;
+            const bool opaque = rgba[i + 3] >= 128;
+            const Bytes q = opaque
+                ? Rgb(palette_.entries[NearestColour(palette_, { rgba[i], rgba[i + 1], rgba[i + 2] })])
+                : Bytes(3, 0);
+            want.insert(want.end(), q.begin(), q.end());
             if (sprite)
                 want.push_back(opaque ? 255 : 0);
         }
+        ASSERT_NE(stbi_write_png("in.png", c.width, c.height, 4, rgba.data(), c.width * 4), 0);
+        ASSERT_EQ(Run({ "encode", "in.png", "out.sc0", "--kind", c.kind, "--palette", "test.pal" }), 0);
+        std::vector<std::string> decode = { "decode", "out.sc0", "back.png", "--palette", "test.pal" };
+        if (c.decodeKind)
+            decode.insert(decode.end(), { "--kind", c.decodeKind });
+        ASSERT_EQ(Run(decode), 0);
         int w = 0, h = 0, channels = 0;
-        stbi_uc* decoded = stbi_load(back.c_str(), &w, &h, &channels, 0);
+        stbi_uc* decoded = stbi_load("back.png", &w, &h, &channels, 0);
         ASSERT_NE(decoded, nullptr);
         EXPECT_EQ(
             (std::vector<int> { w, h, channels }), (std::vector<int> { c.width, c.height, sprite ? 4 : 3 }));
         EXPECT_TRUE(Bytes(decoded, decoded + size_t(w) * h * channels) == want) << "pixels differ";
         stbi_image_free(decoded);
-
         Bitmap b = {};
-        ASSERT_EQ(LoadBitmap(sc0.c_str(), &b), 0);
+        ASSERT_EQ(LoadBitmap("out.sc0", &b), 0);
         EXPECT_TRUE(PictureIsSound(b, c.check));
         FreeBlock(b.pixels);
-    }
-}
-
-TEST_F(Sc0Tool, DecodeFallsBackToTheDataSetPaletteThenGrey)
-{
-    ASSERT_TRUE(WriteFileBytes("p.sc0", MakeSc0(2, 1, { 10, 245 })));
-    for (bool dataSet : { false, true }) { // the data set's palette is found in the current directory
-        if (dataSet) {
-            fs::create_directories("sc");
-            ASSERT_TRUE(WriteFileBytes("sc/nosystem.pal", TestPalFile()));
-        }
-        ASSERT_EQ(Run({ "decode", "p.sc0", "out.png", "--kind", "plain" }), 0);
-        int w, h, n;
-        stbi_uc* rgb = stbi_load("out.png", &w, &h, &n, 3);
-        ASSERT_NE(rgb, nullptr);
-        const Bytes ends = dataSet ? Rgb(palette_.entries[10]) : Bytes { 0, 0, 0 };
-        const Bytes top = dataSet ? Rgb(palette_.entries[245]) : Bytes { 255, 255, 255 };
-        EXPECT_EQ(Bytes(rgb, rgb + 6), (Bytes { ends[0], ends[1], ends[2], top[0], top[1], top[2] }));
-        stbi_image_free(rgb);
     }
 }
 
@@ -196,7 +128,9 @@ TEST_F(Sc0Tool, AWholePlainPictureIsGuessedPlain)
 
 TEST_F(Sc0Tool, BadInputIsRefused)
 {
-    const std::string png = WritePng("in.png", 8, 8, true), notFloor = WritePng("nf.png", 256, 255, false);
+    const Bytes grey(8 * 8 * 4, 128);
+    ASSERT_NE(stbi_write_png("in.png", 8, 8, 4, grey.data(), 32), 0);
+    ASSERT_NE(stbi_write_png("nf.png", 256, 255, 1, Bytes(256 * 255, 9).data(), 256), 0);
     ASSERT_TRUE(WriteFileBytes("junk.png", Bytes(300, 0x42)));
     ASSERT_TRUE(WriteFileBytes("short.sc0", Bytes(20, 0)));
     Bytes cut = MakeSc0(4, 4, Bytes(16, 12));
@@ -206,26 +140,22 @@ TEST_F(Sc0Tool, BadInputIsRefused)
     ASSERT_TRUE(WriteFileBytes("broken.sc0", MakeSc0(4, 1, { 4, 0, 0, 0, 0, 0, 9, 0, 1, 0, 0, 0 })));
     ASSERT_TRUE(WriteFileBytes("empty.sc0", MakeSc0(0, 0, Bytes(16, 0))));
     ASSERT_TRUE(WriteFileBytes("small.sc0", MakeSc0(4, 4, Bytes(16, 12))));
-    const std::string out = "out.file";
-    const struct {
-        std::vector<std::string> args;
-        int status;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, int> cases[] = {
         { {}, 2 },
-        { { "show", png }, 2 },
-        { { "decode", "small.sc0", out, "--kind" }, 2 },
-        { { "encode", png, out, "--kind", "plain" }, 1 },
-        { { "encode", "junk.png", out, "--kind", "sprite", "--palette", "test.pal" }, 1 },
-        { { "encode", notFloor, out, "--kind", "floor", "--palette", "test.pal" }, 1 },
-        { { "decode", "short.sc0", out }, 1 },
-        { { "decode", "cut.sc0", out }, 1 },
-        { { "decode", "broken.sc0", out, "--kind", "sprite" }, 1 },
-        { { "decode", "small.sc0", out, "--kind", "floor" }, 1 },
-        { { "decode", "empty.sc0", out, "--kind", "plain" }, 1 },
+        { { "show", "in.png" }, 2 },
+        { { "decode", "small.sc0", "out", "--kind" }, 2 },
+        { { "encode", "in.png", "out", "--kind", "plain" }, 1 }, // no palette
+        { { "encode", "junk.png", "out", "--kind", "sprite", "--palette", "test.pal" }, 1 },
+        { { "encode", "nf.png", "out", "--kind", "floor", "--palette", "test.pal" }, 1 },
+        { { "decode", "short.sc0", "out" }, 1 },
+        { { "decode", "cut.sc0", "out" }, 1 },
+        { { "decode", "broken.sc0", "out", "--kind", "sprite" }, 1 },
+        { { "decode", "small.sc0", "out", "--kind", "floor" }, 1 },
+        { { "decode", "empty.sc0", "out", "--kind", "plain" }, 1 },
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Run(c.args), c.status) << ::testing::PrintToString(c.args);
-        EXPECT_FALSE(fs::exists(out)) << "a failed command left output behind";
+    for (const auto& [args, status] : cases) {
+        EXPECT_EQ(Run(args), status) << ::testing::PrintToString(args);
+        EXPECT_FALSE(fs::exists("out")) << "a failed command left output behind";
     }
 }
 

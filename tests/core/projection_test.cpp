@@ -1,12 +1,38 @@
-// The backdrop's row pieces, its vertical placement, the cleared bands and the copied pixels.
-#include <gtest/gtest.h>
-
+// The sine table, the projection bounds and viewport rectangle, and the backdrop's vertical
+// placement, cleared bands and copied columns.
+#include <cmath>
 #include <vector>
 
 #include "render/backdrop.h"
-#include "world/viewpoint.h"
+#include "world_state.h"
 
 namespace {
+
+using Values = std::vector<int32_t>;
+
+TEST(SineTable, EveryEntryIsTheRoundedSine)
+{
+    for (int i = 0; i < 1280; ++i)
+        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0)))
+            << "entry " << i;
+}
+
+// Bounds put the odd pixel on the positive side; the viewport is centred on the mode.
+TEST_F(WorldState, ProjectionBoundsAndViewportRect)
+{
+    const int32_t cases[][10] = { // viewport; its xmin, xmax, zmin, zmax; mode; left, top
+        { 320, 240, -160, 159, -120, 119, 640, 480, 160, 120 },
+        { 321, 129, -160, 160, -64, 64, 800, 600, 240, 236 },
+        { 2048, 2047, -1024, 1023, -1023, 1023, 2048, 2047, 0, 0 }
+    };
+    for (const auto& c : cases) {
+        SetView(0, 0, 128, 0, c[0], c[1]);
+        const ScreenRect r = ViewportRect(c[6], c[7]);
+        EXPECT_EQ((Values { Projection.xmin, Projection.xmax, Projection.zmin, Projection.zmax, r.left, r.top,
+                      r.right - r.left, r.bottom - r.top }),
+            (Values { c[2], c[3], c[4], c[5], c[8], c[9], c[0], c[1] }));
+    }
+}
 
 // Picture value of (column, row): distinct for nearby columns, columns 256 apart and rows;
 // columns past the 1024 shown ones must never appear.
@@ -15,34 +41,13 @@ uint8_t Shade(int32_t column, int32_t row)
     return column >= 1024 ? 0xEE : uint8_t(7 * column + 101 * (column >> 8) + 13 * row);
 }
 
-TEST(BackdropSplit, PiecesOfARow)
-{
-    const struct {
-        int32_t angle, width, column, first, whole, rest;
-    } cases[] = {
-        { 0, 320, 0, 320, 0, 0 }, { 1, 320, 1023, 1, 0, 319 }, // column 1023 first, then 0, 1, ...
-        { 24, 320, 1000, 24, 0, 296 }, // g = 1000
-        { 1023, 2048, 1, 1023, 1, 1 }, // W = 2048, g = 1
-        { 1, 2048, 1023, 1, 1, 1023 }, { 0, 2048, 0, 1024, 1, 0 },
-        { -1024 - 24, 320, 24, 320, 0, 0 }, // only the low ten bits of the angle count
-    };
-    for (const auto& c : cases) {
-        const BackdropRowSplit s = SplitBackdropRow(c.angle, c.width);
-        EXPECT_EQ(s.column, c.column) << c.angle << " " << c.width;
-        EXPECT_EQ(s.firstBytes, c.first) << c.angle << " " << c.width;
-        EXPECT_EQ(s.wholeCopies, c.whole) << c.angle << " " << c.width;
-        EXPECT_EQ(s.restBytes, c.rest) << c.angle << " " << c.width;
-    }
-}
-
-// Bands, cropping and columns together: the whole window buffer (rows padded to 4 bytes)
-// against the placement each row expects.
-TEST(BackdropDraw, BandsAndColumnsInAWindowBuffer)
+// Bands, cropping and columns together: the whole window buffer (rows padded to 4 bytes) against
+// the placement each row expects.
+TEST_F(WorldState, BackdropBandsAndColumnsInAWindowBuffer)
 {
     constexpr int32_t H = 130, NoPixels = INT32_MIN;
     const struct {
-        int32_t hB, angle, width;
-        uint16_t stride;
+        int32_t hB, angle, width, stride;
         int32_t extra; // payload bytes past stride * hB (negative: missing), or NoPixels
         int32_t top, bottom, pictureRow;
     } cases[] = {
@@ -57,26 +62,20 @@ TEST(BackdropDraw, BandsAndColumnsInAWindowBuffer)
         { 60, 0, 320, 1023, 1, H / 2, H / 2, 0 }, // narrower than the panorama, though long enough
     };
     for (const auto& c : cases) {
-        Projection.ProjXs = c.width;
-        Projection.ProjZs = H;
-        SetProjectionBounds();
-        ViewPoint.angle = c.angle;
+        SetView(0, 0, 128, c.angle, c.width, H);
         std::vector<uint8_t> payload(size_t(c.stride) * c.hB + 1);
         for (size_t i = 0; i < payload.size(); ++i)
             payload[i] = Shade(int32_t(i % c.stride), int32_t(i / c.stride));
-        const Bitmap picture { c.extra == NoPixels ? nullptr : payload.data(), c.stride, uint16_t(c.hB), 0, 0,
-            uint32_t(c.stride * c.hB + (c.extra == NoPixels ? 0 : c.extra)), 0 };
+        const Bitmap picture { c.extra == NoPixels ? nullptr : payload.data(), uint16_t(c.stride),
+            uint16_t(c.hB), 0, 0, uint32_t(c.stride * c.hB + (c.extra == NoPixels ? 0 : c.extra)), 0 };
         const BackdropPlacement p = PlaceBackdrop(picture);
-        EXPECT_EQ(p.top, c.top) << c.hB;
-        EXPECT_EQ(p.bottom, c.bottom) << c.hB;
-        EXPECT_EQ(p.pictureRow, c.pictureRow) << c.hB;
-        EXPECT_EQ(p.rows, c.bottom - c.top) << c.hB;
-
-        const int32_t pitch = (c.width + 3) & ~3;
+        EXPECT_EQ((Values { p.top, p.bottom, p.pictureRow, p.rows }),
+            (Values { c.top, c.bottom, c.pictureRow, c.bottom - c.top }))
+            << c.hB;
+        const int32_t pitch = (c.width + 3) & ~3, g = -c.angle & 1023;
         std::vector<uint8_t> buffer(size_t(pitch) * H + 16, 0xAA);
         ClearBandsInBuffer(buffer.data(), pitch, picture);
         DrawBackdrop(picture, FrameTarget { buffer.data(), pitch });
-        const int32_t g = -c.angle & 1023;
         for (size_t i = 0; i < buffer.size(); ++i) {
             const int32_t row = int32_t(i / pitch), k = int32_t(i % pitch);
             uint8_t expected = 0xAA; // padding of a picture row and bytes past the buffer
