@@ -48,19 +48,17 @@ bool WithinOneTexel(int32_t got, double world)
     return d <= 1 || d == 255;
 }
 
-std::vector<uint8_t> Plane(uint32_t (*texel)(uint32_t))
-{
-    std::vector<uint8_t> t(FloorTextureBytes);
-    for (uint32_t i = 0; i < FloorTextureBytes; ++i)
-        t[i] = uint8_t(texel(i));
-    return t;
-}
-
 constexpr int32_t Pad = 64;
 constexpr uint8_t Guard = 0xC3;
 
+// Textures of ones, of the column and of the row.
 class Floor : public WorldState {
 protected:
+    Floor()
+    {
+        for (uint32_t i = 0; i < FloorTextureBytes; ++i)
+            uTexture[i] = uint8_t(i), vTexture[i] = uint8_t(i >> 8);
+    }
     // The frame drawn with the texture, once the guard bytes around it are checked.
     static std::vector<uint8_t> DrawWith(std::vector<uint8_t>& texture, uint32_t size = FloorTextureBytes)
     {
@@ -87,9 +85,8 @@ protected:
     // Compares one view pixel by pixel; returns the number of floor pixels drawn.
     int32_t Check(const View& v)
     {
-        SCOPED_TRACE(testing::Message()
-            << "view " << v.x << "," << v.y << " eye " << v.height << " angle " << v.angle << " viewport "
-            << v.width << "x" << v.rows << " ds " << v.ds);
+        SCOPED_TRACE(testing::Message() << "view " << v.x << "," << v.y << "," << v.height << "," << v.angle
+                                        << " " << v.width << "x" << v.rows << " ds " << v.ds);
         SetView(v.x, v.y, v.height, v.angle, v.width, v.rows, v.ds);
         const std::vector<uint8_t> covered = DrawWith(ones), us = DrawWith(uTexture), vs = DrawWith(vTexture);
         int32_t drawn = 0;
@@ -118,9 +115,7 @@ protected:
         return drawn;
     }
 
-    std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1);
-    std::vector<uint8_t> uTexture = Plane([](uint32_t i) { return i; });
-    std::vector<uint8_t> vTexture = Plane([](uint32_t i) { return i >> 8; });
+    std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1), uTexture = ones, vTexture = ones;
 };
 
 TEST_F(Floor, ReferenceChosenViews)
@@ -152,17 +147,13 @@ TEST_F(Floor, ReferenceRandomViews)
     int32_t drawnViews = 0;
     for (int i = 0; i < 240 && !HasFailure(); ++i) {
         View v = viewports[next(0, 4)];
-        v.x = next(-1500, 2500);
-        v.y = next(-1500, 2500);
+        v.x = next(-1500, 2500), v.y = next(-1500, 2500);
         v.height = next(0, 3) == 0 ? next(16, 1023) : next(16, 200); // low eyes are the hard case
         v.angle = next(0, 1023);
         if (i % 4 == 1) { // corners (0, 0) and (1023, 0) exactly on the near line
-            v.angle = 0;
-            v.y = -(v.height * v.ds / (v.rows / 2));
+            v.angle = 0, v.y = -(v.height * v.ds / (v.rows / 2));
         } else if (i % 4 == 2) { // corner (1023, 1023) at twice ProjDs, onto the right clip column
-            v.angle = 0;
-            v.x = 1023 - 2 * (v.width - 1 - v.width / 2);
-            v.y = 1023 - 2 * v.ds;
+            v.angle = 0, v.x = 1023 - 2 * (v.width - 1 - v.width / 2), v.y = 1023 - 2 * v.ds;
         }
         drawnViews += Check(v) > 0;
     }
@@ -175,20 +166,19 @@ TEST_F(Floor, ReferenceRandomViews)
 // corner; 32812 would wrap in 16 bits, and so would the span's height at 32768 and beyond.
 TEST_F(Floor, WhetherAnyFloorShows)
 {
-    const struct {
-        int32_t x, y, height, angle, rows, ds;
-        bool drawn;
-    } cases[] = { { 512, 512, 15, 100, 240, 160, false }, { 512, 512, 16, 100, 240, 160, true },
-        { 512, -100, 128, 512, 240, 160, false }, { -200, 512, 128, 256, 240, 160, false },
-        { 1200, 512, 128, 768, 240, 160, false }, { 512, 1300, 128, 0, 240, 160, false },
-        { -200, 512, 128, 768, 240, 160, true }, { 512, -1020, 16, 0, 240, 64, false },
-        { 512, -510, 16, 0, 240, 64, true }, { 512, 512, 2000, 123, 2048, 64, true },
-        { 512, 512, 1023, 123, 128, 2048, false }, { 512, 512, 1500, 123, 128, 1400, false },
-        { 512, -3000, 32768, 0, 2048, 64, false }, { 512, 512, INT32_MAX, 123, 240, 64, false } };
+    const int32_t cases[][7] = { // x, y, eye, angle, rows, ProjDs; whether any is drawn
+        { 512, 512, 15, 100, 240, 160, 0 }, { 512, 512, 16, 100, 240, 160, 1 },
+        { 512, -100, 128, 512, 240, 160, 0 }, { -200, 512, 128, 256, 240, 160, 0 },
+        { 1200, 512, 128, 768, 240, 160, 0 }, { 512, 1300, 128, 0, 240, 160, 0 },
+        { -200, 512, 128, 768, 240, 160, 1 }, { 512, -1020, 16, 0, 240, 64, 0 },
+        { 512, -510, 16, 0, 240, 64, 1 }, { 512, 512, 2000, 123, 2048, 64, 1 },
+        { 512, 512, 1023, 123, 128, 2048, 0 }, { 512, 512, 1500, 123, 128, 1400, 0 },
+        { 512, -3000, 32768, 0, 2048, 64, 0 }, { 512, 512, INT32_MAX, 123, 240, 64, 0 }
+    };
     for (const auto& c : cases) {
-        SetView(c.x, c.y, c.height, c.angle, 320, c.rows, c.ds);
-        EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c.drawn)
-            << c.x << "," << c.y << " eye " << c.height << " angle " << c.angle << " ProjDs " << c.ds;
+        SetView(c[0], c[1], c[2], c[3], 320, c[4], c[5]);
+        EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c[6] == 1)
+            << c[0] << "," << c[1] << "," << c[2];
     }
     SetView(512, 512, 128, 0);
     EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin, FloorTextureBytes - 1), 0) << "short texture";

@@ -1,4 +1,5 @@
 // quarvel-tool render: golden replays of recorded key scripts, raw frames, options and key scripts.
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -61,9 +62,8 @@ TEST_P(RenderReplay, TraceMatchesTheRecording)
     }
     const std::vector<std::string> expected = Lines(ReadText(golden.string() + ".trace"));
     ASSERT_FALSE(expected.empty()) << "no recording " << golden << ".trace";
-    size_t first = 0;
-    while (first < got.size() && first < expected.size() && got[first] == expected[first])
-        ++first;
+    const size_t first
+        = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin();
     EXPECT_TRUE(got == expected) << r.name << ": trace differs from line " << first + 1
                                  << "\n  expected: " << (first < expected.size() ? expected[first] : "(end)")
                                  << "\n  actual:   " << (first < got.size() ? got[first] : "(end)");
@@ -85,51 +85,43 @@ TEST_F(RenderTool, RawFrameHasTheViewportsSize)
 }
 
 // Status 2 with the reason for bad arguments, 1 for what cannot be done; numbers up to ten digits.
+// Arguments starting with '-' follow "render --dir data"; a usage replaces ScrUseXs=640 or ScrUseZs=480.
 TEST_F(RenderTool, ArgumentsAndTheirErrors)
 {
-    const std::string ini = ReadText("data/fc.ini");
+    const std::string ini = ReadText("data/fc.ini"), viewport = "--viewport needs WxH, each 128..2048",
+                      frames = "--frames needs a count of at least 1", view = "--view needs X,Y,HEIGHT,ANGLE";
     std::ofstream("bad.keys") << "0 down up\n# fine\n3 down left\n5 press z\n";
     const struct {
-        std::string arguments, usage; // usage: the replacement of the data set's ScrUseXs=640 or ScrUseZs=480
+        std::string arguments;
         int status;
         std::string message; // in the first line of standard error, or the number of trace lines
+        std::string usage = "";
     } cases[] = {
-        { "render --dir data --viewport 127x200", "", 2, "--viewport needs WxH, each 128..2048" },
-        { "render --dir data --viewport 320x2049", "", 2, "--viewport needs WxH, each 128..2048" },
-        { "render --dir data --viewport 320", "", 2, "--viewport needs WxH, each 128..2048" },
-        { "render --dir data --frames 0", "", 2, "--frames needs a count of at least 1" },
-        { "render --dir data --frames 4294967297", "", 2, "--frames needs a count of at least 1" },
-        { "render --dir data --frames 00000000002", "", 2, "--frames needs a count of at least 1" },
-        { "render --dir data --frames 0000000002 --trace", "", 0, "2 lines" },
-        { "render --dir data --frames 1 --trace", "", 0, "1 lines" },
-        { "render --dir data --frames", "", 2, "--frames needs a value" },
-        { "render --dir data --view 1,2,3", "", 2, "--view needs X,Y,HEIGHT,ANGLE" },
-        { "render --dir data --view 1,2,3,4,5", "", 2, "--view needs X,Y,HEIGHT,ANGLE" },
-        { "render --dir data --view 1,2,3,2147483648", "", 2, "--view needs X,Y,HEIGHT,ANGLE" },
-        { "render --dir data --bogus x", "", 2, "unknown argument --bogus" },
-        { "render --frames 2", "", 2, "--dir is required" },
-        { "render --dir data --keys missing.keys", "", 1, "cannot read" },
-        { "render --dir data --keys bad.keys", "", 1, "line 4" },
-        { "render --dir data", "ScrUseXs=127", 1, "fc.ini's screen usage 127x480 lies outside" },
-        { "render --dir data", "ScrUseXs=2049", 1, "fc.ini's screen usage 2049x480 lies outside" },
-        { "render --dir data", "ScrUseZs=127", 1, "fc.ini's screen usage 640x127 lies outside" },
-        { "render --dir data", "ScrUseZs=2049", 1, "fc.ini's screen usage 640x2049 lies outside" },
-        { "render --dir data", "ScrUseXs=2048", 0, "0 lines" },
-        { "mkdata more data", "", 2, "usage: quarvel-tool mkdata DIR" },
-        { "mkdata", "", 2, "usage: quarvel-tool mkdata DIR" },
-        { "bench --frames 0", "", 2, "bad argument --frames 0" },
-    };
+        // clang-format off
+        { "--viewport 127x200", 2, viewport }, { "--viewport 320x2049", 2, viewport }, { "--viewport 320", 2, viewport },
+        { "--frames 0", 2, frames }, { "--frames 4294967297", 2, frames }, { "--frames 00000000002", 2, frames },
+        { "--frames 0000000002 --trace", 0, "2 lines" }, { "--frames 1 --trace", 0, "1 lines" },
+        { "--frames", 2, "--frames needs a value" }, { "--view 1,2,3", 2, view }, { "--view 1,2,3,4,5", 2, view },
+        { "--view 1,2,3,2147483648", 2, view }, { "--bogus x", 2, "unknown argument --bogus" },
+        { "render --frames 2", 2, "--dir is required" }, { "--keys missing.keys", 1, "cannot read" },
+        { "--keys bad.keys", 1, "line 4" }, { "", 1, "screen usage 127x480 lies outside", "ScrUseXs=127" },
+        { "", 1, "screen usage 2049x480 lies outside", "ScrUseXs=2049" },
+        { "", 1, "screen usage 640x127 lies outside", "ScrUseZs=127" },
+        { "", 1, "screen usage 640x2049 lies outside", "ScrUseZs=2049" }, { "", 0, "0 lines", "ScrUseXs=2048" },
+        { "mkdata more data", 2, "usage: quarvel-tool mkdata DIR" }, { "mkdata", 2, "usage: quarvel-tool mkdata DIR" },
+        { "bench --frames 0", 2, "bad argument --frames 0" },
+    }; // clang-format on
     for (const auto& c : cases) {
-        std::string edit = ini;
+        std::string edit = ini, out;
         if (!c.usage.empty())
             edit.replace(edit.find(c.usage.substr(0, 9)), 12, c.usage);
         std::ofstream("data/fc.ini", std::ios::binary) << edit;
-        std::string out;
-        EXPECT_EQ(Tool(c.arguments, &out), c.status) << c.arguments;
+        const std::string arguments
+            = c.arguments[0] == '-' || c.arguments.empty() ? "render --dir data " + c.arguments : c.arguments;
+        EXPECT_EQ(Tool(arguments, &out), c.status) << arguments;
         const std::string got
             = c.status == 0 ? std::to_string(Lines(out).size()) + " lines" : Lines(out + "\n")[0];
-        EXPECT_NE(got.find(c.message), std::string::npos)
-            << c.arguments << " " << c.usage << " gave: " << out;
+        EXPECT_NE(got.find(c.message), std::string::npos) << arguments << " " << c.usage << " gave: " << out;
     }
 }
 
