@@ -96,21 +96,19 @@ protected:
                 const size_t at = size_t(row) * v.width + col;
                 const bool withinFar = z < 0 && int64_t(v.height) * v.ds <= int64_t(FarDepth) * -z;
                 const Box box = z < 0 ? AroundPoint(x, z) : Box::Off;
-                if (!covered[at]) {
-                    EXPECT_FALSE(withinFar && box == Box::On)
-                        << "missing floor pixel (" << x << ", " << z << ")";
+                EXPECT_TRUE(covered[at] || !withinFar || box != Box::On) << "no floor at " << x << "," << z;
+                if (!covered[at])
                     continue;
-                }
                 ++drawn;
                 double wx = 0, wy = 0;
                 if (z < 0)
                     WorldPoint(x, z, &wx, &wy);
                 EXPECT_TRUE(withinFar)
-                    << "floor at or above the horizon or beyond FarDepth: (" << x << ", " << z << ")";
-                EXPECT_NE(box, Box::Off) << "floor well away from the square: (" << x << ", " << z << ")";
+                    << "floor at or above the horizon or past FarDepth at " << x << "," << z;
+                EXPECT_NE(box, Box::Off) << "floor well away from the square at " << x << "," << z;
                 EXPECT_TRUE(WithinOneTexel(us[at], wx) && WithinOneTexel(vs[at], wy))
-                    << "pixel (" << x << ", " << z << ") shows texel (" << int(us[at]) << ", " << int(vs[at])
-                    << "), the projection gives world (" << wx << ", " << wy << ")";
+                    << x << "," << z << " shows texel " << int(us[at]) << "," << int(vs[at])
+                    << ", the projection world " << wx << "," << wy;
             }
         return drawn;
     }
@@ -118,7 +116,8 @@ protected:
     std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1), uTexture = ones, vTexture = ones;
 };
 
-TEST_F(Floor, ReferenceChosenViews)
+// Chosen views, each of which shows floor, then random ones, enough of which do.
+TEST_F(Floor, MatchesTheReferenceProjection)
 {
     const View views[] = {
         { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
@@ -133,10 +132,6 @@ TEST_F(Floor, ReferenceChosenViews)
     };
     for (const View& v : views)
         EXPECT_GT(Check(v), 0);
-}
-
-TEST_F(Floor, ReferenceRandomViews)
-{
     const View viewports[] = { { 0, 0, 0, 0, 320, 240, 160 }, { 0, 0, 0, 0, 321, 129, 64 },
         { 0, 0, 0, 0, 640, 480, 300 }, { 0, 0, 0, 0, 128, 128, 64 }, { 0, 0, 0, 0, 200, 150, 2048 } };
     uint32_t state = 12345; // a fixed generator: the same views on every platform

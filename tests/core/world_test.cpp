@@ -46,8 +46,7 @@ TEST_F(World, HeightKeysAndTurnsWrapWithinTenBitsFromAny32BitValue)
     };
     for (const auto& c : cases) {
         ViewPoint.height = c[0];
-        EXPECT_TRUE(PressViewKey(c[1], c[2]));
-        EXPECT_EQ(ViewPoint.height, c[3]) << c[0];
+        EXPECT_EQ((Values { PressViewKey(c[1], c[2]), ViewPoint.height }), (Values { 1, c[3] })) << c[0];
     }
     for (int32_t key : { int32_t(KeyEscape), 0x20, 0x42, 0x70 })
         EXPECT_FALSE(PressViewKey(key, false)) << key;
@@ -67,8 +66,7 @@ TEST_F(World, WorldBoundUndoesTheMoveAndKeepsTheFraction)
     for (SceneObject& o : SceneObjectTable)
         o.flags = ObjectHidden;
     PlaceViewer(8180, 40, 200, 768);
-    ViewPoint.fixedX += 0x800;
-    ViewPoint.fixedY += 0x123;
+    ViewPoint.fixedX += 0x800, ViewPoint.fixedY += 0x123;
     ForwardAxis = { 6, 24, 30, 0, KeyUp };
     for (int frame = 0; frame < 2; ++frame) {
         MoveViewer();

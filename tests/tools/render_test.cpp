@@ -74,17 +74,8 @@ INSTANTIATE_TEST_SUITE_P(RenderGolden, RenderReplay, ::testing::ValuesIn(Replays
 
 using RenderTool = ToolTest;
 
-// The raw frame has no row padding and the viewport's size, fc.ini's screen usage (640x480) by default.
-TEST_F(RenderTool, RawFrameHasTheViewportsSize)
-{
-    for (const auto& [viewport, size] :
-        { std::pair { "--viewport 321x200", 321 * 200 }, { "", 640 * 480 } }) {
-        ASSERT_EQ(Tool("render --dir data --raw size.raw " + std::string(viewport)), 0) << viewport;
-        EXPECT_EQ(ReadText("size.raw").size(), size_t(size)) << viewport;
-    }
-}
-
-// Status 2 with the reason for bad arguments, 1 for what cannot be done; numbers up to ten digits.
+// Status 2 with the reason for bad arguments, 1 for what cannot be done; numbers up to ten digits. The
+// raw frame has no row padding and the viewport's size, fc.ini's screen usage by default.
 // Arguments starting with '-' follow "render --dir data"; a usage replaces ScrUseXs=640 or ScrUseZs=480.
 TEST_F(RenderTool, ArgumentsAndTheirErrors)
 {
@@ -107,20 +98,22 @@ TEST_F(RenderTool, ArgumentsAndTheirErrors)
         { "--keys bad.keys", 1, "line 4" }, { "", 1, "screen usage 127x480 lies outside", "ScrUseXs=127" },
         { "", 1, "screen usage 2049x480 lies outside", "ScrUseXs=2049" },
         { "", 1, "screen usage 640x127 lies outside", "ScrUseZs=127" },
-        { "", 1, "screen usage 640x2049 lies outside", "ScrUseZs=2049" }, { "", 0, "0 lines", "ScrUseXs=2048" },
+        { "", 1, "screen usage 640x2049 lies outside", "ScrUseZs=2049" }, { "--raw f.raw", 0, "0 lines, 983040 bytes", "ScrUseXs=2048" },
         { "mkdata more data", 2, "usage: quarvel-tool mkdata DIR" }, { "mkdata", 2, "usage: quarvel-tool mkdata DIR" },
-        { "bench --frames 0", 2, "bad argument --frames 0" },
+        { "bench --frames 0", 2, "bad argument --frames 0" }, { "--viewport 321x200 --raw f.raw", 0, "0 lines, 64200 bytes" },
     }; // clang-format on
     for (const auto& c : cases) {
         std::string edit = ini, out;
         if (!c.usage.empty())
             edit.replace(edit.find(c.usage.substr(0, 9)), 12, c.usage);
         std::ofstream("data/fc.ini", std::ios::binary) << edit;
+        fs::remove("f.raw");
         const std::string arguments
             = c.arguments[0] == '-' || c.arguments.empty() ? "render --dir data " + c.arguments : c.arguments;
         EXPECT_EQ(Tool(arguments, &out), c.status) << arguments;
-        const std::string got
-            = c.status == 0 ? std::to_string(Lines(out).size()) + " lines" : Lines(out + "\n")[0];
+        const std::string got = c.status == 0 ? std::to_string(Lines(out).size()) + " lines, "
+                + std::to_string(ReadText("f.raw").size()) + " bytes"
+                                              : Lines(out + "\n")[0];
         EXPECT_NE(got.find(c.message), std::string::npos) << arguments << " " << c.usage << " gave: " << out;
     }
 }
