@@ -96,7 +96,7 @@ protected:
     uint32_t base_ = 0;
 };
 
-TEST_F(Config, EveryKeyIsReadFromItsSection)
+TEST_F(Config, EveryKeyIsReadFromItsSectionAndTheProjectionAndAngleAreNormalised)
 {
     WriteIni("[view]\nViewPntX=100\nViewPntY=-200\nViewPntZ=900\nViewPntA=300\nWinGStyle=0\nLastModeXs=800\n"
              "LastModeZs=600\nScrUseXs=322\nProjDs=160\nProjXs=640\nProjZs=401\nJumpToDX=9\n"
@@ -106,17 +106,14 @@ TEST_F(Config, EveryKeyIsReadFromItsSection)
                   ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs,
                   Projection.ProjDs, Projection.ProjXs, Projection.ProjZs }),
         (Values { 100, -200, 900, 300, 100 * 4096, -200 * 4096, 3, 0, 800, 600, 322, 240, 160, 640, 401 }));
-}
-
-// Held before loading: angle 1030, eye 300, projection Ds 200, Xs 641, Zs 150; absent keys keep them.
-// Each row's fc.ini lies beside its executable; the one in the current directory is not read.
-TEST_F(Config, ProjectionAndAngleAreNormalised)
-{
-    const std::pair<const char*, Values> cases[] = { // the lines; Xs, Zs, Ds, angle
-        { "", { 640, 150, 200, 6 } },
-        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", { 320, 129, 64, 1023 } },
-        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", { 128, 2048, 2048, 0 } },
-        { "ProjXs=127\nProjZs=127\nProjDs=63\nViewPntA=5000", { 128, 128, 64, 904 } }
+    ASSERT_EQ(FreeConfig(), 0);
+    // Held before loading: angle 1030, eye 300, projection Ds 200, Xs 641, Zs 150; absent keys keep
+    // them. Each row's fc.ini lies beside its executable; the one in the current directory is not read.
+    const std::pair<const char*, Values> cases[] = { // the lines; Xs, Zs, Ds, angle, eye
+        { "", { 640, 150, 200, 6, 300 } },
+        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", { 320, 129, 64, 1023, 300 } },
+        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", { 128, 2048, 2048, 0, 300 } },
+        { "ProjXs=127\nProjZs=127\nProjDs=63\nViewPntA=5000", { 128, 128, 64, 904, 300 } }
     };
     WriteIni("[view]\nViewPntA=77\n");
     for (const auto& [lines, expected] : cases) {
@@ -129,14 +126,13 @@ TEST_F(Config, ProjectionAndAngleAreNormalised)
         ASSERT_EQ(LoadConfig(), 0);
         EXPECT_EQ((Values { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs, ViewPoint.angle,
                       ViewPoint.height }),
-            (Values { expected[0], expected[1], expected[2], expected[3], 300 }))
+            expected)
             << lines;
         ASSERT_EQ(FreeConfig(), 0);
     }
 }
 
-// The header is kept from 32 bytes on; the block holds the payload and nothing after it; a failure
-// keeps no block.
+// The header is kept from 32 bytes on, the block holds the payload only; a failure keeps no block.
 TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
 {
     Bytes good = Sc0(0xFFFF, 7, 100);

@@ -1,5 +1,6 @@
 // The floor against a slow floating-point inverse projection of every screen pixel, over many views;
 // then its eye-height and far-depth limits, the short texture and the span ends of either winding.
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -159,7 +160,7 @@ TEST_F(Floor, MatchesTheReferenceProjection)
 // looking at it draws; edge-on at eye 16 and ProjDs 64 the square spans rows 0..-1 from y -1020
 // (too few) and 0..-2 from y -510. Eyes above 1023: near depth 125 draws; 32736 lies beyond every
 // corner; 32812 would wrap in 16 bits, and so would the span's height at 32768 and beyond.
-TEST_F(Floor, WhetherAnyFloorShows)
+TEST_F(Floor, WhetherAnyFloorShowsAndFromWhichRow)
 {
     const int32_t cases[][7] = { // x, y, eye, angle, rows, ProjDs; whether any is drawn
         { 512, 512, 15, 100, 240, 160, 0 }, { 512, 512, 16, 100, 240, 160, 1 },
@@ -177,15 +178,9 @@ TEST_F(Floor, WhetherAnyFloorShows)
     }
     SetView(512, 512, 128, 0);
     EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin, FloorTextureBytes - 1), 0) << "short texture";
-}
-
-// A polygon reaching far beyond FarDepth: the first row drawn is the first whose depth
-// h * ProjDs / -z is at most 16384 (-32 exactly at eye 512), and the rows run on to the bottom.
-TEST_F(Floor, RowsBeyondFarDepthAreSkipped)
-{
-    const int32_t cases[][3]
-        = { { 128, 160, -2 }, { 512, 1024, -32 }, { 513, 1024, -33 } }; // eye, ProjDs, row
-    for (const auto& c : cases) {
+    // A polygon reaching far beyond FarDepth: the first row drawn (by eye and ProjDs) is the first
+    // whose depth h * ProjDs / -z is at most 16384 (-32 exactly at eye 512); the rows run on to the bottom.
+    for (const auto& c : { std::array { 128, 160, -2 }, { 512, 1024, -32 }, { 513, 1024, -33 } }) {
         SetView(0, 0, c[0], 0, 320, 240, c[1]);
         const int16_t depths[4] = { 1, 1, 30000, 30000 }, lateral[4] = { -16000, 16000, 16000, -16000 };
         for (int i = 0; i < 4; ++i)

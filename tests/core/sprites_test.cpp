@@ -75,11 +75,7 @@ TEST_F(Sprite, CullsAndTheThreePixelMinimum)
                                                     : Low;
         EXPECT_EQ(got, c[5]) << "case " << &c - cases;
     }
-}
-
-TEST(SpriteDepth, ComparedWithoutA16BitWrap)
-{
-    SceneObject a {}, b {};
+    SceneObject a {}, b {}; // depths compared without a 16-bit wrap
     a.viewDepth = -32768, b.viewDepth = 32767;
     EXPECT_EQ(CompareDepth(a, b), 65535);
 }

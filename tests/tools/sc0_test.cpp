@@ -9,10 +9,7 @@
 
 namespace {
 
-Bytes Rgb(const RgbColour& c)
-{
-    return { c.r, c.g, c.b };
-}
+const auto Rgb = [](const RgbColour& c) { return Bytes { c.r, c.g, c.b }; };
 
 // Static colours at both ends are never chosen; a tie goes to the lower index.
 TEST(Palette, StaticColoursAroundThePictureColoursNeverChosen)
@@ -67,7 +64,8 @@ protected:
 };
 
 // Random colours; for a sprite, opacity walks round the threshold in runs of several lengths. The
-// picture read back is the input through the palette, transparent where the input was.
+// picture read back is the input through the palette, transparent where the input was, its kind
+// told or guessed.
 TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
 {
     const std::tuple<std::string, int, int, bool, PictureKind> cases[] = { // named: decode is told the kind
@@ -106,11 +104,7 @@ TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
         EXPECT_TRUE(PictureIsSound(b, check));
         FreeBlock(b.pixels);
     }
-}
-
-// Thirteen bytes that are both a whole 13 x 1 plain picture and a sound sprite are guessed plain.
-TEST_F(Sc0Tool, AWholePlainPictureIsGuessedPlain)
-{
+    // Thirteen bytes that are both a whole 13 x 1 plain picture and a sound sprite are guessed plain.
     ASSERT_TRUE(WriteFileBytes("both.sc0", MakeSc0(13, 1, { 4, 0, 0, 0, 0, 0, 0, 0, 77, 1, 0, 0, 0 })));
     ASSERT_EQ(Run({ "decode", "both.sc0", "both.png", "--palette", "test.pal" }), 0);
     int w = 0, h = 0, channels = 0;

@@ -31,13 +31,12 @@ inline int Tool(const std::string& arguments, std::string* out = nullptr, bool o
     const std::string command
         = Quote(QUARVEL_TOOL) + " " + arguments + (outputOnly ? " 2>/dev/null" : " 2>&1");
     FILE* pipe = popen(command.c_str(), "r");
-    std::string text;
+    std::string ignored, &text = out ? *out : ignored;
+    text.clear();
     char chunk[65536];
     for (size_t n; pipe && (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
         text.append(chunk, n);
     const int status = pipe ? pclose(pipe) : -1;
-    if (out)
-        *out = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
