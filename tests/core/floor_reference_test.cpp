@@ -43,11 +43,8 @@ Box AroundPoint(int32_t x, int32_t z)
     return lox >= 2 && hix <= 1021 && loy >= 2 && hiy <= 1021 ? Box::On : Box::Mixed;
 }
 
-bool WithinOneTexel(int32_t got, double world)
-{
-    const int32_t d = (got - (int32_t(std::floor(world)) & 255)) & 255;
-    return d <= 1 || d == 255;
-}
+const auto WithinOneTexel
+    = [](int32_t got, double world) { return ((got - int32_t(std::floor(world)) + 1) & 255) <= 2; };
 
 constexpr int32_t Pad = 64;
 constexpr uint8_t Guard = 0xC3;

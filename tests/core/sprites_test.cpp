@@ -18,11 +18,8 @@ protected:
     void SetUp() override
     {
         std::fill_n(BitmapSlots, BitmapSlotCount, Bitmap {});
-        for (int i = 0; i < SceneObjectCount; ++i) {
-            SceneObjectTable[i] = SceneObject {};
-            SceneObjectTable[i].dz = int16_t(i + 1);
-            SceneObjectTable[i].flags = ObjectHidden;
-        }
+        for (SceneObject& o : SceneObjectTable)
+            o = SceneObject {}, o.dz = int16_t(&o - SceneObjectTable + 1), o.flags = ObjectHidden;
         SetView(0, 0, 0, 0, 320, 240, 100);
     }
     static SceneObject& Tagged(int i)

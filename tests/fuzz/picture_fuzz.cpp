@@ -15,10 +15,8 @@ constexpr size_t ControlBytes = 1 + Frames * 19;
 const int32_t Keys[] = { KeyUp, KeyDown, KeyLeft, KeyRight, KeyA, KeyZ };
 
 // Mostly small viewports, which draw fast; a set top bit reaches any side up to 2048.
-int32_t ViewportSide(uint32_t value)
-{
-    return 128 + int32_t(value & 0x8000 ? (value & 0x7FFF) % 1921 : value & 0xFF);
-}
+const auto ViewportSide
+    = [](uint32_t v) { return 128 + int32_t(v & 0x8000 ? (v & 0x7FFF) % 1921 : v & 0xFF); };
 
 } // namespace
 

@@ -18,8 +18,8 @@ int Render(const fs::path& dir, Bytes* frame, std::string* errors)
 
 void Put32(Bytes* b, size_t at, uint32_t v)
 {
-    (*b)[at] = uint8_t(v), (*b)[at + 1] = uint8_t(v >> 8), (*b)[at + 2] = uint8_t(v >> 16),
-    (*b)[at + 3] = uint8_t(v >> 24);
+    for (int i = 0; i < 4; ++i)
+        (*b)[at + i] = uint8_t(v >> (8 * i));
 }
 
 using Hostile = ToolTest;
