@@ -78,8 +78,7 @@ protected:
     }
     void UseExeFolder(const fs::path& folder)
     {
-        module_ = folder.string() + "\\quarvel.exe";
-        SysOverrideModulePath(module_.c_str());
+        SysOverrideModulePath((module_ = folder.string() + "\\quarvel.exe").c_str());
     }
     // Writes sc/NAME.sc0 and returns the name fc.ini gives it.
     static std::string Write(const std::string& name, const Bytes& bytes)
@@ -178,9 +177,8 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
         uint32_t cut; // bytes of data past the payload size
         uint16_t width, height;
         PictureKind kind;
-        bool sound;
+        bool sound; // clang-format off
     } cases[] = {
-        // clang-format off
         { "good sprite", good, 0, 8, 3, S, true }, { "rows sharing a list", joined, 0, 8, 2, S, true },
         { "row joins a checked list out of order", outOfOrder, 0, 8, 2, S, false },
         { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, S, false },

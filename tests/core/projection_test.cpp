@@ -73,11 +73,10 @@ TEST_F(WorldState, BackdropBandsAndColumnsInAWindowBuffer)
         DrawBackdrop(picture, FrameTarget { buffer.data(), pitch });
         for (size_t i = 0; i < buffer.size(); ++i) {
             const int32_t row = int32_t(i / pitch), k = int32_t(i % pitch);
-            uint8_t expected = 0xAA; // padding of a picture row and bytes past the buffer
-            if (row < H && (row < c.top || row >= c.bottom))
-                expected = 0;
-            else if (row < H && k < c.width)
-                expected = shade((g + k) & 1023, c.pictureRow + row - c.top);
+            const bool band = row < c.top || row >= c.bottom; // 0xAA: row padding and bytes past the buffer
+            const uint8_t expected = row >= H || (!band && k >= c.width) ? 0xAA
+                : band                                                   ? 0
+                       : shade((g + k) & 1023, c.pictureRow + row - c.top);
             ASSERT_EQ(buffer[i], expected)
                 << "height " << c.hB << " width " << c.width << " row " << row << " byte " << k;
         }

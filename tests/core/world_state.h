@@ -33,9 +33,7 @@ protected:
     {
         ViewPoint.x = x, ViewPoint.y = y, ViewPoint.height = height, ViewPoint.angle = angle;
         Projection = ProjectionValues { ds, width, rows, 0, 0, 0, 0 };
-        SetProjectionBounds();
-        ComputeViewTrig();
-        TransformFloorCorners();
+        SetProjectionBounds(), ComputeViewTrig(), TransformFloorCorners();
     }
 
 private:

@@ -95,15 +95,11 @@ TEST_F(World, ResetRestoresEveryRecordAndAStepMovesOnlyShownOnes)
         { int16_t(ObjectHidden | ObjectVisible), 10, 3, 20, -4, 30, 5, ObjectHidden, 10, 20, 30 },
         { 0, 32767, 1, -32768, -1, 0, 0, 0, -32768, 32767, 0 }
     };
-    for (const auto& r : rows) {
-        SceneObject& o = SceneObjectTable[&r - rows];
-        o.flags = r[0], o.x = r[1], o.dx = r[2], o.y = r[3], o.dy = r[4], o.z = r[5], o.dz = r[6];
-    }
+    for (SceneObject* o = SceneObjectTable; const auto& r : rows)
+        o->flags = r[0], o->x = r[1], o->dx = r[2], o->y = r[3], o->dy = r[4], o->z = r[5], o++->dz = r[6];
     StepObjects();
-    for (const auto& r : rows) {
-        const SceneObject& o = SceneObjectTable[&r - rows];
-        EXPECT_EQ((Values { o.flags, o.x, o.y, o.z }), Values(r + 7, r + 11)) << &r - rows;
-    }
+    for (const SceneObject* o = SceneObjectTable; const auto& r : rows)
+        EXPECT_EQ((Values { o->flags, o->x, o->y, (o++)->z }), Values(r + 7, r + 11)) << &r - rows;
 }
 
 struct Placed {
@@ -117,22 +113,20 @@ TEST_F(World, CollisionStopsAtTheNearestContact)
 {
     const struct {
         int32_t sx, sy, nx, ny, hit, endX, endY;
-        std::vector<Placed> objects = { Box0 };
+        std::vector<Placed> objects = { Box0 }; // clang-format off
     } cases[] = {
         // Standing still inside; inside to inside; leaving right; a negative offset truncates toward zero.
-        { 500, 500, 500, 500, -1, 500, 500 }, { 480, 490, 520, 510, -1, 520, 510 },
-        { 500, 500, 560, 530, 0, 532, 516 }, { 500, 500, 560, 493, 0, 532, 497 },
+        { 500, 500, 500, 500, -1, 500, 500 }, { 480, 490, 520, 510, -1, 520, 510 }, { 500, 500, 560, 530, 0, 532, 516 },
+        { 500, 500, 560, 493, 0, 532, 497 },
         // Ending exactly on the right line; on the last column, last row, first column, first row.
-        { 500, 500, 532, 510, -1, 532, 510 }, { 600, 500, 531, 500, 0, 532, 500 },
-        { 500, 600, 500, 531, 0, 500, 532 }, { 400, 500, 468, 500, 0, 467, 500 },
-        { 500, 400, 500, 468, 0, 500, 467 },
+        { 500, 500, 532, 510, -1, 532, 510 }, { 600, 500, 531, 500, 0, 532, 500 }, { 500, 600, 500, 531, 0, 500, 532 },
+        { 400, 500, 468, 500, 0, 467, 500 }, { 500, 400, 500, 468, 0, 500, 467 },
         // On the left line moving in (held), moving away, below the square; in from above; the corner.
-        { 467, 500, 480, 505, 0, 467, 500 }, { 467, 500, 450, 505, -1, 450, 505 },
-        { 467, 460, 480, 465, -1, 480, 465 }, { 500, 700, 500, 400, 0, 500, 532 },
-        { 400, 400, 600, 600, 0, 467, 467 },
+        { 467, 500, 480, 505, 0, 467, 500 }, { 467, 500, 450, 505, -1, 450, 505 }, { 467, 460, 480, 465, -1, 480, 465 },
+        { 500, 700, 500, 400, 0, 500, 532 }, { 400, 400, 600, 600, 0, 467, 467 },
         // Contacts exactly at an outer corner that only one line offers (the other's truncates past it).
-        { 447, 542, 477, 526, 0, 467, 532 }, { 447, 457, 477, 473, 0, 467, 467 },
-        { 457, 552, 473, 522, 0, 467, 532 }, { 542, 552, 526, 522, 0, 532, 532 },
+        { 447, 542, 477, 526, 0, 467, 532 }, { 447, 457, 477, 473, 0, 467, 467 }, { 457, 552, 473, 522, 0, 467, 532 },
+        { 542, 552, 526, 522, 0, 532, 532 },
         // A hidden record is passed through; of two in the way, the nearer wins.
         { 300, 500, 600, 500, -1, 600, 500, { { 0, 500, 500, 64, ObjectHidden } } },
         { 300, 500, 900, 500, 1, 467, 500, { { 0, 700, 500, 64, 0 }, { 1, 500, 500, 64, 0 } } },
@@ -142,7 +136,7 @@ TEST_F(World, CollisionStopsAtTheNearestContact)
         { 400, 530, 600, 533, 1, 467, 531, { { 3, 500, 500, 64, 0 }, { 1, 500, 564, 64, 0 } } },
         { 400, 530, 600, 533, 1, 467, 531, { { 1, 500, 500, 64, 0 }, { 3, 500, 564, 64, 0 } } },
         { 300, 500, 600, 500, 0, 468, 500, { { 0, 500, 500, 63, 0 } } }, // odd width
-    };
+    }; // clang-format on
     for (const auto& c : cases) {
         for (SceneObject& o : SceneObjectTable)
             o.x = o.y = -20000; // parked far away: only the placed ones take part

@@ -34,9 +34,8 @@ TEST_F(Hostile, BrokenDataLoadsWhatIsValidAndDrawsTheRest)
         const char *name, *file; // the file in the data set
         std::function<void(Bytes*)> edit;
         Like like = Missing;
-        int status = 0;
+        int status = 0; // clang-format off
     } cases[] = {
-        // clang-format off
         { "truncated header", "sc/backdrop.sc0", [](Bytes* b) { b->resize(20); } },
         { "payload past the end", "sc/floor.sc0", [](Bytes* b) { b->pop_back(); } },
         { "2 GiB claimed", "sc/tree.sc0", [](Bytes* b) { Put32(b, 12, 0x80000000u); } },

@@ -82,9 +82,8 @@ TEST_F(RenderTool, ArgumentsAndTheirErrors)
         std::string arguments;
         int status;
         std::string message; // in the first line of standard error, or the number of trace lines
-        std::string usage = "";
+        std::string usage = ""; // clang-format off
     } cases[] = {
-        // clang-format off
         { "--viewport 127x200", 2, viewport }, { "--viewport 320x2049", 2, viewport }, { "--viewport 320", 2, viewport },
         { "--frames 0", 2, frames }, { "--frames 4294967297", 2, frames }, { "--frames 00000000002", 2, frames },
         { "--frames 0000000002 --trace", 0, "2 lines" }, { "--frames 1 --trace", 0, "1 lines" },

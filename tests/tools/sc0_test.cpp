@@ -124,9 +124,8 @@ TEST_F(Sc0Tool, BadInputIsRefused)
         { "broken.sc0", MakeSc0(4, 1, { 4, 0, 0, 0, 0, 0, 9, 0, 1, 0, 0, 0 }) }
     };
     for (const auto& [name, bytes] : files)
-        ASSERT_TRUE(WriteFileBytes(name, bytes));
+        ASSERT_TRUE(WriteFileBytes(name, bytes)); // clang-format off
     const std::pair<std::vector<std::string>, int> cases[] = {
-        // clang-format off
         { {}, 2 }, { { "show", "in.png" }, 2 }, { { "decode", "small.sc0", "out", "--kind" }, 2 },
         { { "encode", "in.png", "out", "--kind", "plain" }, 1 }, // no palette
         { { "encode", "junk.png", "out", "--kind", "sprite", "--palette", "test.pal" }, 1 },
