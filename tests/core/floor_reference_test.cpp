@@ -117,17 +117,14 @@ protected:
 // Chosen views, each of which shows floor, then random ones, enough of which do.
 TEST_F(Floor, MatchesTheReferenceProjection)
 {
-    const View views[] = {
-        { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
-        { 512, -100, 128, 0, 320, 240, 160 }, // flat far edge
-        { -500, -500, 128, 896, 320, 240, 160 }, // pointed top
-        { 0, 0, 1023, 128, 640, 480, 64 }, // high eye, wide angle
-        { 1023, 1023, 40, 384, 2048, 256, 2048 }, // long narrow projection
-        { -2000, 512, 300, 768, 321, 129, 100 }, // odd viewport
-        { 3000, 3000, 900, 384, 128, 2048, 64 },
-        { 500, -160, 120, 0, 320, 240, 160 }, // corners (0, 0) and (1023, 0) on the near line
-        { 387, 383, 120, 0, 320, 240, 160 }, // corner (1023, 1023) exactly onto the right clip column
-    };
+    // Level; a low eye; a flat far edge; a pointed top; a high eye at a wide angle; a long narrow
+    // projection; odd and tall viewports; corners (0, 0) and (1023, 0) on the near line; corner
+    // (1023, 1023) exactly onto the right clip column.
+    const View views[] = { { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
+        { 512, -100, 128, 0, 320, 240, 160 }, { -500, -500, 128, 896, 320, 240, 160 },
+        { 0, 0, 1023, 128, 640, 480, 64 }, { 1023, 1023, 40, 384, 2048, 256, 2048 },
+        { -2000, 512, 300, 768, 321, 129, 100 }, { 3000, 3000, 900, 384, 128, 2048, 64 },
+        { 500, -160, 120, 0, 320, 240, 160 }, { 387, 383, 120, 0, 320, 240, 160 } };
     for (const View& v : views)
         EXPECT_GT(Check(v), 0);
     const View viewports[] = { { 0, 0, 0, 0, 320, 240, 160 }, { 0, 0, 0, 0, 321, 129, 64 },

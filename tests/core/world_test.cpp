@@ -29,7 +29,6 @@ protected:
         ForwardAxis = TurnAxis = MotionAxis {};
         ClearEffectLog();
     }
-    static Values Sounds() { return Values(EffectLog, EffectLog + EffectLogCount); }
 };
 
 // fc.ini stores any eye height and angle; the keys must still give (height +- step) & 1023, and a
@@ -167,7 +166,8 @@ TEST_F(World, TargetFiresOnlyInsideTheNewSizeOrByCounting)
         for (int i = 0; i < c[2]; ++i)
             UpdateTarget();
         EXPECT_EQ(TargetState, c[3] ? 0x8001u : uint32_t(c[2])) << c[0] << "," << c[1];
-        EXPECT_EQ(Sounds(), c[3] ? Values { 0 } : Values {}) << c[0] << "," << c[1];
+        EXPECT_EQ(Values(EffectLog, EffectLog + EffectLogCount), c[3] ? Values { 0 } : Values {})
+            << c[0] << "," << c[1];
     }
     TargetState = 0x8000u + 100, Target.flags = ObjectHidden;
     PlaceViewer(Target.x, Target.y, 128, 0);

@@ -35,8 +35,7 @@ TEST_F(ToolLimits, ConverterRefusesPicturesItCannotWrite)
     const std::pair<const char*, const char*> cases[] = {
         { "decode wide.sc0 out", "65535x8191, larger than a PNG" },
         { "decode wide.sc0 out --kind sprite", "larger than a PNG" },
-        { "encode wide.png out --kind plain --palette data/sc/nosystem.pal",
-            "20000x5000, larger than a PNG" },
+        { "encode wide.png out --kind plain --palette data/sc/nosystem.pal", "20000x5000, larger than a PNG" }
     };
     for (const auto& [arguments, message] : cases) {
         std::string out;

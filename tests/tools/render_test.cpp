@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <tuple>
 
 #include "frame_runner.h"
 #include "tool_test.h"
@@ -22,11 +23,7 @@ std::vector<std::string> Lines(const std::string& text)
 // frame; QUARVEL_UPDATE_GOLDEN=1 rewrites the trace instead. They walk, bump into the tree and turn;
 // trigger the target and watch it fly, explode and respawn; step the eye height in a viewport
 // wider than the panorama; turn in one taller than it.
-struct Replay {
-    const char* name;
-    int32_t frames;
-    const char* options;
-};
+using Replay = std::tuple<const char*, int32_t, const char*>; // name, frames, options
 const Replay Replays[]
     = { { "walk", 150, "--viewport 256x192" }, { "target", 215, "--viewport 200x150 --view 0,200,56,0" },
           { "heights", 70, "--viewport 1100x128 --view 700,300,200,300" },
@@ -36,15 +33,15 @@ class RenderReplay : public ToolTest, public ::testing::WithParamInterface<Repla
 
 TEST_P(RenderReplay, TraceMatchesTheRecording)
 {
-    const Replay& r = GetParam();
-    const fs::path golden = fs::path(QUARVEL_SOURCE_DIR) / "tests" / "golden" / r.name;
+    const auto& [name, frames, options] = GetParam();
+    const fs::path golden = fs::path(QUARVEL_SOURCE_DIR) / "tests" / "golden" / name;
     std::string trace;
-    ASSERT_EQ(Tool("render --dir data --frames " + std::to_string(r.frames) + " --keys " + Quote(golden)
-                      + ".keys " + r.options + " --trace --raw last.raw",
+    ASSERT_EQ(Tool("render --dir data --frames " + std::to_string(frames) + " --keys " + Quote(golden)
+                      + ".keys " + options + " --trace --raw last.raw",
                   &trace, true),
         0);
     const std::vector<std::string> got = Lines(trace);
-    ASSERT_EQ(int32_t(got.size()), r.frames);
+    ASSERT_EQ(int32_t(got.size()), frames);
     const auto crc = [](const std::string& bytes) {
         return Crc32(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     };
@@ -54,19 +51,19 @@ TEST_P(RenderReplay, TraceMatchesTheRecording)
         << "the last CRC is the raw frame's";
     if (const char* update = std::getenv("QUARVEL_UPDATE_GOLDEN"); update && std::string(update) == "1") {
         std::ofstream(golden.string() + ".trace", std::ios::binary) << trace;
-        GTEST_SKIP() << "golden trace of " << r.name << " rewritten";
+        GTEST_SKIP() << "golden trace of " << name << " rewritten";
     }
     const std::vector<std::string> expected = Lines(ReadText(golden.string() + ".trace"));
     ASSERT_FALSE(expected.empty()) << "no recording " << golden << ".trace";
     const size_t first
         = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin();
-    EXPECT_TRUE(got == expected) << r.name << ": trace differs from line " << first + 1
+    EXPECT_TRUE(got == expected) << name << ": trace differs from line " << first + 1
                                  << "\n  expected: " << (first < expected.size() ? expected[first] : "(end)")
                                  << "\n  actual:   " << (first < got.size() ? got[first] : "(end)");
 }
 
 INSTANTIATE_TEST_SUITE_P(RenderGolden, RenderReplay, ::testing::ValuesIn(Replays),
-    [](const ::testing::TestParamInfo<Replay>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Replay>& info) { return std::string(std::get<0>(info.param)); });
 
 using RenderTool = ToolTest;
 
