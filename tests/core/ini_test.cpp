@@ -52,11 +52,11 @@ TEST(IniTable, MatchesTheProfileFunctions)
         if (c.state == Written)
             std::ofstream(path, std::ios::binary) << c.text;
         EXPECT_EQ(SysIniInt(c.section, c.key, 7, path.string().c_str()), c.expectInt);
-        char buffer[300];
-        std::memset(buffer, 'X', sizeof buffer);
-        EXPECT_EQ(SysIniString(c.section, c.key, c.textDefault, buffer, c.bufferSize, path.string().c_str()),
+        std::string buffer(300, 'X');
+        EXPECT_EQ(
+            SysIniString(c.section, c.key, c.textDefault, buffer.data(), c.bufferSize, path.string().c_str()),
             std::strlen(c.expectText));
-        EXPECT_STREQ(buffer, c.expectText);
+        EXPECT_STREQ(buffer.c_str(), c.expectText);
         EXPECT_EQ(buffer[c.bufferSize], 'X') << "wrote past the buffer";
     }
     fs::remove_all(folder);

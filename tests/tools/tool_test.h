@@ -19,9 +19,7 @@ using Bytes = std::vector<uint8_t>;
 
 inline std::string Quote(const fs::path& path)
 {
-    std::string quoted = "'"; // in steps: GCC 12 warns wrongly about "'" + string
-    quoted += path.string();
-    return quoted += '\'';
+    return '\'' + path.string() + '\'';
 }
 
 // Exit status of quarvel-tool with the arguments (-1 when it did not exit); in *out what it wrote
