@@ -75,9 +75,8 @@ protected:
     int32_t Drawn(int32_t z0, int32_t z1, uint32_t size = FloorTextureBytes)
     {
         const std::vector<uint8_t> frame = DrawWith(ones, size);
-        return int32_t(std::count_if(frame.begin() + (Projection.zmax - z0) * Projection.ProjXs,
-            frame.begin() + (Projection.zmax - z1 + 1) * Projection.ProjXs,
-            [](uint8_t v) { return v != 0; }));
+        return int32_t(std::count(frame.begin() + (Projection.zmax - z0) * Projection.ProjXs,
+            frame.begin() + (Projection.zmax - z1 + 1) * Projection.ProjXs, 1)); // the texture is all ones
     }
 
     // Compares one view pixel by pixel; returns the number of floor pixels drawn.

@@ -43,12 +43,11 @@ const IniCase IniCases[] = { // name, file text, int, text; then section, key, b
 // Each case gets its own file: the Windows side caches a profile by name and time.
 TEST(IniTable, MatchesTheProfileFunctions)
 {
-    const fs::path folder = fs::temp_directory_path() / "quarvel-ini-test";
-    fs::create_directories(folder);
+    const fs::path dir = fs::temp_directory_path() / "quarvel-ini-test";
+    fs::create_directories(dir);
     for (const IniCase& c : IniCases) {
         SCOPED_TRACE(c.name);
-        const fs::path path
-            = folder / (c.state == NoDirectory ? "no-such-directory" : "") / (c.name + std::string(".ini"));
+        const fs::path path = dir / (c.state == NoDirectory ? "absent" : "") / (c.name + std::string(".ini"));
         if (c.state == Written)
             std::ofstream(path, std::ios::binary) << c.text;
         EXPECT_EQ(SysIniInt(c.section, c.key, 7, path.string().c_str()), c.expectInt);
@@ -59,7 +58,7 @@ TEST(IniTable, MatchesTheProfileFunctions)
         EXPECT_STREQ(buffer.c_str(), c.expectText);
         EXPECT_EQ(buffer[c.bufferSize], 'X') << "wrote past the buffer";
     }
-    fs::remove_all(folder);
+    fs::remove_all(dir);
 }
 
 } // namespace

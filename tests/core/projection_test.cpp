@@ -13,8 +13,7 @@ using Values = std::vector<int32_t>;
 TEST(SineTable, EveryEntryIsTheRoundedSine)
 {
     for (int i = 0; i < 1280; ++i)
-        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0)))
-            << "entry " << i;
+        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0))) << i;
 }
 
 // Bounds put the odd pixel on the positive side; the viewport is centred on the mode.

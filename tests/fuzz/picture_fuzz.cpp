@@ -38,12 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     backdropReplaced = kind == 1;
     WriteDataFile("sc/fuzzed.sc0", data + ControlBytes, size - ControlBytes);
     std::string ini = DefaultIni();
-    for (int slot = 0; slot < BitmapSlotCount && kind != 1; ++slot) {
-        if (kind == 0 ? !IsSpriteSlot(slot) : slot != FloorTextureSlot)
-            continue;
-        const size_t at = ini.find("\n" + std::to_string(slot) + "="), end = ini.find('\n', at + 1);
-        ini.replace(at, end - at, "\n" + std::to_string(slot) + "=sc\\fuzzed.sc0");
-    }
+    for (int slot = 0; slot < BitmapSlotCount && kind != 1; ++slot)
+        if (kind == 0 ? IsSpriteSlot(slot) : slot == FloorTextureSlot) {
+            const size_t at = ini.find("\n" + std::to_string(slot) + "="), end = ini.find('\n', at + 1);
+            ini.replace(at, end - at, "\n" + std::to_string(slot) + "=sc\\fuzzed.sc0");
+        }
     WriteDataFile("fc.ini", ini.data(), ini.size());
 
     OpenFuzzData();

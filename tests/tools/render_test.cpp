@@ -36,10 +36,9 @@ TEST_P(RenderReplay, TraceMatchesTheRecording)
     const auto& [name, frames, options] = GetParam();
     const fs::path golden = fs::path(QUARVEL_SOURCE_DIR) / "tests" / "golden" / name;
     std::string trace;
-    ASSERT_EQ(Tool("render --dir data --frames " + std::to_string(frames) + " --keys " + Quote(golden)
-                      + ".keys " + options + " --trace --raw last.raw",
-                  &trace, true),
-        0);
+    const std::string args
+        = "--frames " + std::to_string(frames) + " --keys " + Quote(golden.string() + ".keys");
+    ASSERT_EQ(Tool("render --dir data " + args + " " + options + " --trace --raw last.raw", &trace, true), 0);
     const std::vector<std::string> got = Lines(trace);
     ASSERT_EQ(int32_t(got.size()), frames);
     const auto crc = [](const std::string& bytes) {
