@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "app/config.h"
 #include "base/alloc.h"
@@ -27,21 +28,15 @@ Bytes& Put(Bytes& out, uint32_t value, int bytes)
     return out;
 }
 
-// A whole file: header with odd carried fields at 8, 10 and 16, then the payload (bytes 1, 14, 27, ...
-// unless given) as it is; the header's payload size is the payload's unless given.
+// A whole file: header with odd carried fields at 8, 10 and 16, then the payload followed by n bytes
+// 1, 14, 27, ...; the header's payload size is the payload's unless given.
 Bytes Sc0(uint16_t width, uint16_t height, uint32_t n, int64_t size = -1, Bytes payload = {})
 {
+    for (uint32_t i = 0; i < n; ++i)
+        payload.push_back(uint8_t(1 + i * 13));
     Bytes file(4, 0xEE);
     Put(Put(Put(Put(file, width, 2), height, 2), 0x8001, 2), 0x7FFE, 2);
-    Put(Put(file,
-            uint32_t(size >= 0        ? size
-                    : payload.empty() ? n
-                                      : payload.size()),
-            4),
-        0xFFFF, 2)
-        .resize(32, 0xEE);
-    for (uint32_t i = 0; payload.empty() && i < n; ++i)
-        file.push_back(uint8_t(1 + i * 13));
+    Put(Put(file, uint32_t(size >= 0 ? size : payload.size()), 4), 0xFFFF, 2).resize(32, 0xEE);
     file.insert(file.end(), payload.begin(), payload.end());
     return file;
 }
@@ -83,8 +78,7 @@ protected:
     }
     void UseExeFolder(const fs::path& folder)
     {
-        module_ = folder.string() + "\\quarvel.exe";
-        SysOverrideModulePath(module_.c_str());
+        SysOverrideModulePath((module_ = folder.string() + "\\quarvel.exe").c_str());
     }
     // Writes sc/NAME.sc0 and returns the name fc.ini gives it.
     static std::string Write(const std::string& name, const Bytes& bytes)
@@ -101,7 +95,7 @@ protected:
     uint32_t base_ = 0;
 };
 
-TEST_F(Config, EveryKeyIsReadFromItsSection)
+TEST_F(Config, EveryKeyIsReadFromItsSectionAndTheProjectionAndAngleAreNormalised)
 {
     WriteIni("[view]\nViewPntX=100\nViewPntY=-200\nViewPntZ=900\nViewPntA=300\nWinGStyle=0\nLastModeXs=800\n"
              "LastModeZs=600\nScrUseXs=322\nProjDs=160\nProjXs=640\nProjZs=401\nJumpToDX=9\n"
@@ -111,17 +105,14 @@ TEST_F(Config, EveryKeyIsReadFromItsSection)
                   ViewPoint.fixedY, JumpToDX, WinGStyle, LastModeXs, LastModeZs, ScrUseXs, ScrUseZs,
                   Projection.ProjDs, Projection.ProjXs, Projection.ProjZs }),
         (Values { 100, -200, 900, 300, 100 * 4096, -200 * 4096, 3, 0, 800, 600, 322, 240, 160, 640, 401 }));
-}
-
-// Held before loading: angle 1030, eye 300, projection Ds 200, Xs 641, Zs 150; absent keys keep them.
-// Each row's fc.ini lies beside its executable; the one in the current directory is not read.
-TEST_F(Config, ProjectionAndAngleAreNormalised)
-{
-    const std::pair<const char*, Values> cases[] = { // the lines; Xs, Zs, Ds, angle
-        { "", { 640, 150, 200, 6 } },
-        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", { 320, 129, 64, 1023 } },
-        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", { 128, 2048, 2048, 0 } },
-        { "ProjXs=127\nProjZs=127\nProjDs=63\nViewPntA=5000", { 128, 128, 64, 904 } }
+    ASSERT_EQ(FreeConfig(), 0);
+    // Held before loading: angle 1030, eye 300, projection Ds 200, Xs 641, Zs 150; absent keys keep
+    // them. Each row's fc.ini lies beside its executable; the one in the current directory is not read.
+    const std::pair<const char*, Values> cases[] = { // the lines; Xs, Zs, Ds, angle, eye
+        { "", { 640, 150, 200, 6, 300 } },
+        { "ProjXs=322\nProjZs=129\nProjDs=10\nViewPntA=-1", { 320, 129, 64, 1023, 300 } },
+        { "ProjXs=130\nProjZs=3000\nProjDs=3000\nViewPntA=1024", { 128, 2048, 2048, 0, 300 } },
+        { "ProjXs=127\nProjZs=127\nProjDs=63\nViewPntA=5000", { 128, 128, 64, 904, 300 } }
     };
     WriteIni("[view]\nViewPntA=77\n");
     for (const auto& [lines, expected] : cases) {
@@ -134,14 +125,13 @@ TEST_F(Config, ProjectionAndAngleAreNormalised)
         ASSERT_EQ(LoadConfig(), 0);
         EXPECT_EQ((Values { Projection.ProjXs, Projection.ProjZs, Projection.ProjDs, ViewPoint.angle,
                       ViewPoint.height }),
-            (Values { expected[0], expected[1], expected[2], expected[3], 300 }))
+            expected)
             << lines;
         ASSERT_EQ(FreeConfig(), 0);
     }
 }
 
-// The header is kept from 32 bytes on; the block holds the payload and nothing after it; a failure
-// keeps no block.
+// The header is kept from 32 bytes on, the block holds the payload only; a failure keeps no block.
 TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
 {
     Bytes good = Sc0(0xFFFF, 7, 100);
@@ -154,12 +144,11 @@ TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
         const std::string path = file.empty() ? "sc\\absent.sc0" : Write("f", file);
         uint8_t stale = 0;
         Bitmap b = { &stale, 111, 222, 0, 0, 333, 0 };
-        EXPECT_EQ((Values { LoadBitmap(path.c_str(), &b), b.width, b.height, int32_t(Outstanding()) }),
-            (Values { expected[0], expected[1], expected[2], expected[0] == 0 }));
-        if (expected[0] != 0) {
-            EXPECT_EQ(b.pixels, nullptr);
+        EXPECT_EQ(
+            (Values { LoadBitmap(path.c_str(), &b), b.width, b.height, int32_t(Outstanding()), !b.pixels }),
+            (Values { expected[0], expected[1], expected[2], expected[0] == 0, expected[0] != 0 }));
+        if (expected[0] != 0)
             continue;
-        }
         EXPECT_EQ((Values { b.field8, b.field10, b.field16, int32_t(b.size) }),
             (Values { -32767, 0x7FFE, -1, 100 }));
         Bytes payload(good.begin() + 32, good.begin() + 132);
@@ -179,34 +168,29 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
     outOfOrder[4] = 8; // row 1 joins the list row 0 checked, at an earlier run
     runOutside[4] = uint8_t(good.size()); // row 1's first run header lies past the payload
     Put(runOutside, 1, 4);
+    constexpr PictureKind S = PictureKind::Sprite, F = PictureKind::Floor, B = PictureKind::Backdrop,
+                          P = PictureKind::Plain;
     const struct {
         const char* name;
         Bytes data;
         uint32_t cut; // bytes of data past the payload size
         uint16_t width, height;
         PictureKind kind;
-        bool sound;
+        bool sound; // clang-format off
     } cases[] = {
-        { "good sprite", good, 0, 8, 3, PictureKind::Sprite, true },
-        { "rows sharing a list", joined, 0, 8, 2, PictureKind::Sprite, true },
-        { "row joins a checked list out of order", outOfOrder, 0, 8, 2, PictureKind::Sprite, false },
-        { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, PictureKind::Sprite, false },
-        { "run header outside", runOutside, 4, 8, 3, PictureKind::Sprite, false },
-        { "run pixels outside", SpritePayload({ { { 0, 5 } } }), 6, 8, 1, PictureKind::Sprite, false },
-        { "terminator missing", good, 4, 8, 3, PictureKind::Sprite, false },
-        { "overlapping runs", SpritePayload({ { { 0, 3 }, { 3, 5 } } }), 0, 8, 1, PictureKind::Sprite,
-            false },
-        { "last past the width", SpritePayload({ { { 0, 8 } } }), 0, 8, 1, PictureKind::Sprite, false },
-        { "zero height", Bytes(4, 0), 0, 8, 0, PictureKind::Sprite, false },
-        { "zero width", SpritePayload({ {} }), 0, 0, 1, PictureKind::Sprite, false },
-        { "floor of 65536", Bytes(65536), 0, 0, 0, PictureKind::Floor, true },
-        { "floor of 65535", Bytes(65536), 1, 1, 1, PictureKind::Floor, false },
-        { "backdrop of 1024 x 2", Bytes(2048), 0, 1024, 2, PictureKind::Backdrop, true },
-        { "backdrop narrow", Bytes(2046 * 4), 0, 1023, 2, PictureKind::Backdrop, false },
-        { "backdrop short", Bytes(2048), 1, 1024, 2, PictureKind::Backdrop, false },
-        { "plain exactly", Bytes(12), 0, 4, 3, PictureKind::Plain, true },
-        { "plain one short", Bytes(12), 1, 4, 3, PictureKind::Plain, false },
-    };
+        { "good sprite", good, 0, 8, 3, S, true }, { "rows sharing a list", joined, 0, 8, 2, S, true },
+        { "row joins a checked list out of order", outOfOrder, 0, 8, 2, S, false },
+        { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, S, false },
+        { "run header outside", runOutside, 4, 8, 3, S, false }, { "terminator missing", good, 4, 8, 3, S, false },
+        { "run pixels outside", SpritePayload({ { { 0, 5 } } }), 6, 8, 1, S, false },
+        { "overlapping runs", SpritePayload({ { { 0, 3 }, { 3, 5 } } }), 0, 8, 1, S, false },
+        { "last past the width", SpritePayload({ { { 0, 8 } } }), 0, 8, 1, S, false },
+        { "zero height", Bytes(4, 0), 0, 8, 0, S, false }, { "zero width", SpritePayload({ {} }), 0, 0, 1, S, false },
+        { "floor of 65536", Bytes(65536), 0, 0, 0, F, true }, { "floor of 65535", Bytes(65536), 1, 1, 1, F, false },
+        { "backdrop of 1024 x 2", Bytes(2048), 0, 1024, 2, B, true }, { "backdrop short", Bytes(2048), 1, 1024, 2, B, false },
+        { "backdrop narrow", Bytes(2046 * 4), 0, 1023, 2, B, false },
+        { "plain exactly", Bytes(12), 0, 4, 3, P, true }, { "plain one short", Bytes(12), 1, 4, 3, P, false },
+    }; // clang-format on
     for (const auto& c : cases) {
         Bitmap b = { const_cast<uint8_t*>(c.data.data()), c.width, c.height, 0, 0,
             uint32_t(c.data.size() - c.cut), 0 };
@@ -227,24 +211,22 @@ TEST_F(Config, PicturesAreCheckedByTheirRoleLoadedOnceAndReleasedInOrder)
     const std::string plain = Write("plain", Sc0(1, 1, 0, -1, Bytes(65535, 42)));
     const std::string shortOne = Write("short", Sc0(3, 3, 8, 9));
     Write("backdrop", Sc0(1000, 3, 3000));
-    const struct {
-        int slot;
-        std::string path;
-        bool kept;
-    } cases[] = { { 0, plain, true }, { 1, plain, false }, { 2, sprite, true }, { 4, plain, false },
+    const std::tuple<int, std::string, bool> cases[] = { // slot, fc.ini's path, whether it is kept
+        { 0, plain, true }, { 1, plain, false }, { 2, sprite, true }, { 4, plain, false },
         { 5, shortOne, false }, { 7, "?" + plain, false }, { 9, plain, true }, { 10, plain, true },
         { 22, plain, true }, { 23, sprite, false }, { 24, sprite, true }, { 30, "sc\\x.sc0", false },
-        { 31, plain, false } };
+        { 31, plain, false }
+    };
     std::string ini = "[bitmaps]\nfloor=" + plain + "\n";
-    for (const auto& c : cases)
-        ini += std::to_string(c.slot) + "=" + c.path + "\n";
+    for (const auto& [slot, path, kept] : cases)
+        ini += std::to_string(slot) + "=" + path + "\n";
     WriteIni(ini);
     EXPECT_EQ(FreeConfig(), -1);
     ASSERT_EQ(LoadConfig(), 0);
-    for (const auto& c : cases) {
-        EXPECT_EQ(BitmapSlots[c.slot].pixels != nullptr, c.kept) << "slot " << c.slot;
-        EXPECT_EQ(BitmapSlots[c.slot].width != 0, c.path[0] != '?' && c.slot != 30)
-            << "slot " << c.slot << ": header fields stay after a failed check";
+    for (const auto& [slot, path, kept] : cases) {
+        EXPECT_EQ(BitmapSlots[slot].pixels != nullptr, kept) << "slot " << slot;
+        EXPECT_EQ(BitmapSlots[slot].width != 0, path[0] != '?' && slot != 30)
+            << "slot " << slot << ": header fields stay after a failed check";
     }
     EXPECT_EQ((Values { FloorImage.pixels != nullptr, Backdrop.pixels != nullptr, Backdrop.height }),
         (Values { 1, 0, 3 }));
@@ -281,11 +263,8 @@ TEST(Allocator, BlocksAreZeroFilledCountedAndBalanced)
     EXPECT_EQ((Values { int32_t(AllocCount - a), int32_t(ReleaseCount - r), CheckMemoryBalance() }),
         (Values { 1, 0, 1 }));
     EXPECT_EQ(boxes, "Programmer Error: bad memory usage count");
-    EXPECT_EQ(FreeBlock(block), 0);
-    EXPECT_EQ(ReleaseCount - r, 1u);
-    if (AllocCount == ReleaseCount) { // other tests may hold blocks of their own
-        EXPECT_EQ(CheckMemoryBalance(), 0);
-    }
+    EXPECT_EQ((Values { FreeBlock(block), int32_t(ReleaseCount - r) }), (Values { 0, 1 }));
+    EXPECT_TRUE(AllocCount != ReleaseCount || CheckMemoryBalance() == 0); // other tests may hold blocks
     SysMessageBox = saved;
 }
 

@@ -1,5 +1,6 @@
 // The floor against a slow floating-point inverse projection of every screen pixel, over many views;
 // then its eye-height and far-depth limits, the short texture and the span ends of either winding.
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -42,25 +43,20 @@ Box AroundPoint(int32_t x, int32_t z)
     return lox >= 2 && hix <= 1021 && loy >= 2 && hiy <= 1021 ? Box::On : Box::Mixed;
 }
 
-bool WithinOneTexel(int32_t got, double world)
-{
-    const int32_t d = (got - (int32_t(std::floor(world)) & 255)) & 255;
-    return d <= 1 || d == 255;
-}
-
-std::vector<uint8_t> Plane(uint32_t (*texel)(uint32_t))
-{
-    std::vector<uint8_t> t(FloorTextureBytes);
-    for (uint32_t i = 0; i < FloorTextureBytes; ++i)
-        t[i] = uint8_t(texel(i));
-    return t;
-}
+const auto WithinOneTexel
+    = [](int32_t got, double world) { return ((got - int32_t(std::floor(world)) + 1) & 255) <= 2; };
 
 constexpr int32_t Pad = 64;
 constexpr uint8_t Guard = 0xC3;
 
+// Textures of ones, of the column and of the row.
 class Floor : public WorldState {
 protected:
+    Floor()
+    {
+        for (uint32_t i = 0; i < FloorTextureBytes; ++i)
+            uTexture[i] = uint8_t(i), vTexture[i] = uint8_t(i >> 8);
+    }
     // The frame drawn with the texture, once the guard bytes around it are checked.
     static std::vector<uint8_t> DrawWith(std::vector<uint8_t>& texture, uint32_t size = FloorTextureBytes)
     {
@@ -69,9 +65,9 @@ protected:
         std::vector<uint8_t> buffer(bytes + 2 * Pad, Guard);
         std::fill_n(buffer.begin() + Pad, bytes, 0);
         DrawFloor(FrameTarget { buffer.data() + Pad, Projection.ProjXs });
-        const auto guard = [](uint8_t v) { return v == Guard; };
-        EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + Pad, guard)
-            && std::all_of(buffer.end() - Pad, buffer.end(), guard))
+        EXPECT_EQ(std::count(buffer.begin(), buffer.begin() + Pad, Guard)
+                + std::count(buffer.end() - Pad, buffer.end(), Guard),
+            2 * Pad)
             << "written outside the frame";
         return std::vector<uint8_t>(buffer.begin() + Pad, buffer.end() - Pad);
     }
@@ -79,17 +75,15 @@ protected:
     int32_t Drawn(int32_t z0, int32_t z1, uint32_t size = FloorTextureBytes)
     {
         const std::vector<uint8_t> frame = DrawWith(ones, size);
-        return int32_t(std::count_if(frame.begin() + (Projection.zmax - z0) * Projection.ProjXs,
-            frame.begin() + (Projection.zmax - z1 + 1) * Projection.ProjXs,
-            [](uint8_t v) { return v != 0; }));
+        return int32_t(std::count(frame.begin() + (Projection.zmax - z0) * Projection.ProjXs,
+            frame.begin() + (Projection.zmax - z1 + 1) * Projection.ProjXs, 1)); // the texture is all ones
     }
 
     // Compares one view pixel by pixel; returns the number of floor pixels drawn.
     int32_t Check(const View& v)
     {
-        SCOPED_TRACE(testing::Message()
-            << "view " << v.x << "," << v.y << " eye " << v.height << " angle " << v.angle << " viewport "
-            << v.width << "x" << v.rows << " ds " << v.ds);
+        SCOPED_TRACE(testing::Message() << "view " << v.x << "," << v.y << "," << v.height << "," << v.angle
+                                        << " " << v.width << "x" << v.rows << " ds " << v.ds);
         SetView(v.x, v.y, v.height, v.angle, v.width, v.rows, v.ds);
         const std::vector<uint8_t> covered = DrawWith(ones), us = DrawWith(uTexture), vs = DrawWith(vTexture);
         int32_t drawn = 0;
@@ -99,49 +93,39 @@ protected:
                 const size_t at = size_t(row) * v.width + col;
                 const bool withinFar = z < 0 && int64_t(v.height) * v.ds <= int64_t(FarDepth) * -z;
                 const Box box = z < 0 ? AroundPoint(x, z) : Box::Off;
-                if (!covered[at]) {
-                    EXPECT_FALSE(withinFar && box == Box::On)
-                        << "missing floor pixel (" << x << ", " << z << ")";
+                EXPECT_TRUE(covered[at] || !withinFar || box != Box::On) << "no floor at " << x << "," << z;
+                if (!covered[at])
                     continue;
-                }
                 ++drawn;
                 double wx = 0, wy = 0;
                 if (z < 0)
                     WorldPoint(x, z, &wx, &wy);
                 EXPECT_TRUE(withinFar)
-                    << "floor at or above the horizon or beyond FarDepth: (" << x << ", " << z << ")";
-                EXPECT_NE(box, Box::Off) << "floor well away from the square: (" << x << ", " << z << ")";
+                    << "floor at or above the horizon or past FarDepth at " << x << "," << z;
+                EXPECT_NE(box, Box::Off) << "floor well away from the square at " << x << "," << z;
                 EXPECT_TRUE(WithinOneTexel(us[at], wx) && WithinOneTexel(vs[at], wy))
-                    << "pixel (" << x << ", " << z << ") shows texel (" << int(us[at]) << ", " << int(vs[at])
-                    << "), the projection gives world (" << wx << ", " << wy << ")";
+                    << x << "," << z << " shows texel " << int(us[at]) << "," << int(vs[at])
+                    << ", the projection world " << wx << "," << wy;
             }
         return drawn;
     }
 
-    std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1);
-    std::vector<uint8_t> uTexture = Plane([](uint32_t i) { return i; });
-    std::vector<uint8_t> vTexture = Plane([](uint32_t i) { return i >> 8; });
+    std::vector<uint8_t> ones = std::vector<uint8_t>(FloorTextureBytes, 1), uTexture = ones, vTexture = ones;
 };
 
-TEST_F(Floor, ReferenceChosenViews)
+// Chosen views, each of which shows floor, then random ones, enough of which do.
+TEST_F(Floor, MatchesTheReferenceProjection)
 {
-    const View views[] = {
-        { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
-        { 512, -100, 128, 0, 320, 240, 160 }, // flat far edge
-        { -500, -500, 128, 896, 320, 240, 160 }, // pointed top
-        { 0, 0, 1023, 128, 640, 480, 64 }, // high eye, wide angle
-        { 1023, 1023, 40, 384, 2048, 256, 2048 }, // long narrow projection
-        { -2000, 512, 300, 768, 321, 129, 100 }, // odd viewport
-        { 3000, 3000, 900, 384, 128, 2048, 64 },
-        { 500, -160, 120, 0, 320, 240, 160 }, // corners (0, 0) and (1023, 0) on the near line
-        { 387, 383, 120, 0, 320, 240, 160 }, // corner (1023, 1023) exactly onto the right clip column
-    };
+    // Level; a low eye; a flat far edge; a pointed top; a high eye at a wide angle; a long narrow
+    // projection; odd and tall viewports; corners (0, 0) and (1023, 0) on the near line; corner
+    // (1023, 1023) exactly onto the right clip column.
+    const View views[] = { { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
+        { 512, -100, 128, 0, 320, 240, 160 }, { -500, -500, 128, 896, 320, 240, 160 },
+        { 0, 0, 1023, 128, 640, 480, 64 }, { 1023, 1023, 40, 384, 2048, 256, 2048 },
+        { -2000, 512, 300, 768, 321, 129, 100 }, { 3000, 3000, 900, 384, 128, 2048, 64 },
+        { 500, -160, 120, 0, 320, 240, 160 }, { 387, 383, 120, 0, 320, 240, 160 } };
     for (const View& v : views)
         EXPECT_GT(Check(v), 0);
-}
-
-TEST_F(Floor, ReferenceRandomViews)
-{
     const View viewports[] = { { 0, 0, 0, 0, 320, 240, 160 }, { 0, 0, 0, 0, 321, 129, 64 },
         { 0, 0, 0, 0, 640, 480, 300 }, { 0, 0, 0, 0, 128, 128, 64 }, { 0, 0, 0, 0, 200, 150, 2048 } };
     uint32_t state = 12345; // a fixed generator: the same views on every platform
@@ -152,17 +136,13 @@ TEST_F(Floor, ReferenceRandomViews)
     int32_t drawnViews = 0;
     for (int i = 0; i < 240 && !HasFailure(); ++i) {
         View v = viewports[next(0, 4)];
-        v.x = next(-1500, 2500);
-        v.y = next(-1500, 2500);
+        v.x = next(-1500, 2500), v.y = next(-1500, 2500);
         v.height = next(0, 3) == 0 ? next(16, 1023) : next(16, 200); // low eyes are the hard case
         v.angle = next(0, 1023);
         if (i % 4 == 1) { // corners (0, 0) and (1023, 0) exactly on the near line
-            v.angle = 0;
-            v.y = -(v.height * v.ds / (v.rows / 2));
+            v.angle = 0, v.y = -(v.height * v.ds / (v.rows / 2));
         } else if (i % 4 == 2) { // corner (1023, 1023) at twice ProjDs, onto the right clip column
-            v.angle = 0;
-            v.x = 1023 - 2 * (v.width - 1 - v.width / 2);
-            v.y = 1023 - 2 * v.ds;
+            v.angle = 0, v.x = 1023 - 2 * (v.width - 1 - v.width / 2), v.y = 1023 - 2 * v.ds;
         }
         drawnViews += Check(v) > 0;
     }
@@ -173,34 +153,27 @@ TEST_F(Floor, ReferenceRandomViews)
 // looking at it draws; edge-on at eye 16 and ProjDs 64 the square spans rows 0..-1 from y -1020
 // (too few) and 0..-2 from y -510. Eyes above 1023: near depth 125 draws; 32736 lies beyond every
 // corner; 32812 would wrap in 16 bits, and so would the span's height at 32768 and beyond.
-TEST_F(Floor, WhetherAnyFloorShows)
+TEST_F(Floor, WhetherAnyFloorShowsAndFromWhichRow)
 {
-    const struct {
-        int32_t x, y, height, angle, rows, ds;
-        bool drawn;
-    } cases[] = { { 512, 512, 15, 100, 240, 160, false }, { 512, 512, 16, 100, 240, 160, true },
-        { 512, -100, 128, 512, 240, 160, false }, { -200, 512, 128, 256, 240, 160, false },
-        { 1200, 512, 128, 768, 240, 160, false }, { 512, 1300, 128, 0, 240, 160, false },
-        { -200, 512, 128, 768, 240, 160, true }, { 512, -1020, 16, 0, 240, 64, false },
-        { 512, -510, 16, 0, 240, 64, true }, { 512, 512, 2000, 123, 2048, 64, true },
-        { 512, 512, 1023, 123, 128, 2048, false }, { 512, 512, 1500, 123, 128, 1400, false },
-        { 512, -3000, 32768, 0, 2048, 64, false }, { 512, 512, INT32_MAX, 123, 240, 64, false } };
+    const int32_t cases[][7] = { // x, y, eye, angle, rows, ProjDs; whether any is drawn
+        { 512, 512, 15, 100, 240, 160, 0 }, { 512, 512, 16, 100, 240, 160, 1 },
+        { 512, -100, 128, 512, 240, 160, 0 }, { -200, 512, 128, 256, 240, 160, 0 },
+        { 1200, 512, 128, 768, 240, 160, 0 }, { 512, 1300, 128, 0, 240, 160, 0 },
+        { -200, 512, 128, 768, 240, 160, 1 }, { 512, -1020, 16, 0, 240, 64, 0 },
+        { 512, -510, 16, 0, 240, 64, 1 }, { 512, 512, 2000, 123, 2048, 64, 1 },
+        { 512, 512, 1023, 123, 128, 2048, 0 }, { 512, 512, 1500, 123, 128, 1400, 0 },
+        { 512, -3000, 32768, 0, 2048, 64, 0 }, { 512, 512, INT32_MAX, 123, 240, 64, 0 }
+    };
     for (const auto& c : cases) {
-        SetView(c.x, c.y, c.height, c.angle, 320, c.rows, c.ds);
-        EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c.drawn)
-            << c.x << "," << c.y << " eye " << c.height << " angle " << c.angle << " ProjDs " << c.ds;
+        SetView(c[0], c[1], c[2], c[3], 320, c[4], c[5]);
+        EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c[6] == 1)
+            << c[0] << "," << c[1] << "," << c[2];
     }
     SetView(512, 512, 128, 0);
     EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin, FloorTextureBytes - 1), 0) << "short texture";
-}
-
-// A polygon reaching far beyond FarDepth: the first row drawn is the first whose depth
-// h * ProjDs / -z is at most 16384 (-32 exactly at eye 512), and the rows run on to the bottom.
-TEST_F(Floor, RowsBeyondFarDepthAreSkipped)
-{
-    const int32_t cases[][3]
-        = { { 128, 160, -2 }, { 512, 1024, -32 }, { 513, 1024, -33 } }; // eye, ProjDs, row
-    for (const auto& c : cases) {
+    // A polygon reaching far beyond FarDepth: the first row drawn (by eye and ProjDs) is the first
+    // whose depth h * ProjDs / -z is at most 16384 (-32 exactly at eye 512); the rows run on to the bottom.
+    for (const auto& c : { std::array { 128, 160, -2 }, { 512, 1024, -32 }, { 513, 1024, -33 } }) {
         SetView(0, 0, c[0], 0, 320, 240, c[1]);
         const int16_t depths[4] = { 1, 1, 30000, 30000 }, lateral[4] = { -16000, 16000, 16000, -16000 };
         for (int i = 0; i < 4; ++i)

@@ -13,8 +13,7 @@ using Values = std::vector<int32_t>;
 TEST(SineTable, EveryEntryIsTheRoundedSine)
 {
     for (int i = 0; i < 1280; ++i)
-        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0)))
-            << "entry " << i;
+        ASSERT_EQ(SineTable[i], std::lround(4096.0 * std::sin(6.283185307179586 * i / 1024.0))) << i;
 }
 
 // Bounds put the odd pixel on the positive side; the viewport is centred on the mode.
@@ -34,23 +33,18 @@ TEST_F(WorldState, ProjectionBoundsAndViewportRect)
     }
 }
 
-// Picture value of (column, row): distinct for nearby columns, columns 256 apart and rows;
-// columns past the 1024 shown ones must never appear.
-uint8_t Shade(int32_t column, int32_t row)
-{
-    return column >= 1024 ? 0xEE : uint8_t(7 * column + 101 * (column >> 8) + 13 * row);
-}
-
 // Bands, cropping and columns together: the whole window buffer (rows padded to 4 bytes) against
-// the placement each row expects.
+// the placement each row expects. The picture's value of (column, row) differs for nearby columns,
+// columns 256 apart and rows; columns past the 1024 shown ones must never appear.
 TEST_F(WorldState, BackdropBandsAndColumnsInAWindowBuffer)
 {
-    constexpr int32_t H = 130, NoPixels = INT32_MIN;
-    const struct {
-        int32_t hB, angle, width, stride;
-        int32_t extra; // payload bytes past stride * hB (negative: missing), or NoPixels
-        int32_t top, bottom, pictureRow;
-    } cases[] = {
+    const auto shade = [](int32_t column, int32_t row) {
+        return column >= 1024 ? 0xEE : uint8_t(7 * column + 101 * (column >> 8) + 13 * row);
+    };
+    constexpr int32_t H = 130, NoPixels = INT32_MIN; // NoPixels as the extra: a picture without pixels
+    struct Case {
+        int32_t hB, angle, width, stride, extra, top, bottom, pictureRow; // extra bytes past stride * hB
+    } const cases[] = {
         { H, 0, 322, 1100, 0, 0, H, 0 }, // fills the viewport row for row
         { H - 1, 1, 321, 1024, 0, 0, H - 1, 0 }, // one bottom band row
         { H - 3, 24, 320, 1100, 0, 1, H - 2, 0 }, // one top band row, two bottom ones
@@ -65,7 +59,7 @@ TEST_F(WorldState, BackdropBandsAndColumnsInAWindowBuffer)
         SetView(0, 0, 128, c.angle, c.width, H);
         std::vector<uint8_t> payload(size_t(c.stride) * c.hB + 1);
         for (size_t i = 0; i < payload.size(); ++i)
-            payload[i] = Shade(int32_t(i % c.stride), int32_t(i / c.stride));
+            payload[i] = shade(int32_t(i % c.stride), int32_t(i / c.stride));
         const Bitmap picture { c.extra == NoPixels ? nullptr : payload.data(), uint16_t(c.stride),
             uint16_t(c.hB), 0, 0, uint32_t(c.stride * c.hB + (c.extra == NoPixels ? 0 : c.extra)), 0 };
         const BackdropPlacement p = PlaceBackdrop(picture);
@@ -78,11 +72,10 @@ TEST_F(WorldState, BackdropBandsAndColumnsInAWindowBuffer)
         DrawBackdrop(picture, FrameTarget { buffer.data(), pitch });
         for (size_t i = 0; i < buffer.size(); ++i) {
             const int32_t row = int32_t(i / pitch), k = int32_t(i % pitch);
-            uint8_t expected = 0xAA; // padding of a picture row and bytes past the buffer
-            if (row < H && (row < c.top || row >= c.bottom))
-                expected = 0;
-            else if (row < H && k < c.width)
-                expected = Shade((g + k) & 1023, c.pictureRow + row - c.top);
+            const bool band = row < c.top || row >= c.bottom; // 0xAA: row padding and bytes past the buffer
+            const uint8_t expected = row >= H || (!band && k >= c.width) ? 0xAA
+                : band                                                   ? 0
+                       : shade((g + k) & 1023, c.pictureRow + row - c.top);
             ASSERT_EQ(buffer[i], expected)
                 << "height " << c.hB << " width " << c.width << " row " << row << " byte " << k;
         }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "render/bitmap.h"
@@ -14,18 +15,13 @@
 
 class WorldState : public ::testing::Test {
 protected:
-    WorldState()
-    {
-        std::copy_n(BitmapSlots, BitmapSlotCount, slots_);
-        std::copy_n(SceneObjectTable, SceneObjectCount, objects_);
-    }
     void TearDown() override
     {
         ViewPoint = view_, Projection = projection_, ViewTrig = trig_;
         ForwardAxis = TurnAxis = MotionAxis {};
-        std::copy_n(slots_, BitmapSlotCount, BitmapSlots);
-        std::copy_n(objects_, SceneObjectCount, SceneObjectTable);
-        std::copy_n(corners_, 4, FloorCorners);
+        std::copy(slots_.begin(), slots_.end(), BitmapSlots);
+        std::copy(objects_.begin(), objects_.end(), SceneObjectTable);
+        std::copy(corners_.begin(), corners_.end(), FloorCorners);
     }
     // Viewer, viewport and ProjDs; the view's sine and cosine and the floor corners follow.
     static void SetView(int32_t x, int32_t y, int32_t height, int32_t angle, int32_t width = 320,
@@ -33,16 +29,14 @@ protected:
     {
         ViewPoint.x = x, ViewPoint.y = y, ViewPoint.height = height, ViewPoint.angle = angle;
         Projection = ProjectionValues { ds, width, rows, 0, 0, 0, 0 };
-        SetProjectionBounds();
-        ComputeViewTrig();
-        TransformFloorCorners();
+        SetProjectionBounds(), ComputeViewTrig(), TransformFloorCorners();
     }
 
 private:
     ViewPointRecord view_ = ViewPoint;
     ProjectionValues projection_ = Projection;
     ViewTrigValues trig_ = ViewTrig;
-    Bitmap slots_[BitmapSlotCount];
-    SceneObject objects_[SceneObjectCount];
-    FloorCorner corners_[4] = { FloorCorners[0], FloorCorners[1], FloorCorners[2], FloorCorners[3] };
+    std::array<Bitmap, BitmapSlotCount> slots_ = std::to_array(BitmapSlots);
+    std::array<SceneObject, SceneObjectCount> objects_ = std::to_array(SceneObjectTable);
+    std::array<FloorCorner, 4> corners_ = std::to_array(FloorCorners);
 };

@@ -1,7 +1,7 @@
-// The world's frame step at its edges: eye height keys, the viewer's move and the world bound, the
-// scene objects and the viewer's collision with their footprints, and the target's sequence. Their
-// plain runs, frame by frame, are the golden replays'.
+// The world's frame step at its edges: eye height keys, the move and the world bound, the objects and
+// collision with their footprints, the target's sequence. Their plain runs are the golden replays'.
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -29,12 +29,10 @@ protected:
         ForwardAxis = TurnAxis = MotionAxis {};
         ClearEffectLog();
     }
-    static Values Sounds() { return Values(EffectLog, EffectLog + EffectLogCount); }
 };
 
 // fc.ini stores any eye height and angle; the keys must still give (height +- step) & 1023, and a
-// turn the angle's low ten bits, without overflowing (the sanitizer build turns an overflow into a
-// failure).
+// turn the angle's low ten bits, without overflowing (a failure in the sanitizer build).
 TEST_F(World, HeightKeysAndTurnsWrapWithinTenBitsFromAny32BitValue)
 {
     const int32_t cases[][4] = { // start, key, Ctrl, result
@@ -45,8 +43,7 @@ TEST_F(World, HeightKeysAndTurnsWrapWithinTenBitsFromAny32BitValue)
     };
     for (const auto& c : cases) {
         ViewPoint.height = c[0];
-        EXPECT_TRUE(PressViewKey(c[1], c[2]));
-        EXPECT_EQ(ViewPoint.height, c[3]) << c[0];
+        EXPECT_EQ((Values { PressViewKey(c[1], c[2]), ViewPoint.height }), (Values { 1, c[3] })) << c[0];
     }
     for (int32_t key : { int32_t(KeyEscape), 0x20, 0x42, 0x70 })
         EXPECT_FALSE(PressViewKey(key, false)) << key;
@@ -66,8 +63,7 @@ TEST_F(World, WorldBoundUndoesTheMoveAndKeepsTheFraction)
     for (SceneObject& o : SceneObjectTable)
         o.flags = ObjectHidden;
     PlaceViewer(8180, 40, 200, 768);
-    ViewPoint.fixedX += 0x800;
-    ViewPoint.fixedY += 0x123;
+    ViewPoint.fixedX += 0x800, ViewPoint.fixedY += 0x123;
     ForwardAxis = { 6, 24, 30, 0, KeyUp };
     for (int frame = 0; frame < 2; ++frame) {
         MoveViewer();
@@ -98,59 +94,48 @@ TEST_F(World, ResetRestoresEveryRecordAndAStepMovesOnlyShownOnes)
         { int16_t(ObjectHidden | ObjectVisible), 10, 3, 20, -4, 30, 5, ObjectHidden, 10, 20, 30 },
         { 0, 32767, 1, -32768, -1, 0, 0, 0, -32768, 32767, 0 }
     };
-    for (const auto& r : rows) {
-        SceneObject& o = SceneObjectTable[&r - rows];
-        o.flags = r[0], o.x = r[1], o.dx = r[2], o.y = r[3], o.dy = r[4], o.z = r[5], o.dz = r[6];
-    }
+    for (SceneObject* o = SceneObjectTable; const auto& r : rows)
+        o->flags = r[0], o->x = r[1], o->dx = r[2], o->y = r[3], o->dy = r[4], o->z = r[5], o++->dz = r[6];
     StepObjects();
-    for (const auto& r : rows) {
-        const SceneObject& o = SceneObjectTable[&r - rows];
-        EXPECT_EQ((Values { o.flags, o.x, o.y, o.z }), Values(r + 7, r + 11)) << &r - rows;
-    }
+    for (const SceneObject* o = SceneObjectTable; const auto& r : rows)
+        EXPECT_EQ((Values { o->flags, o->x, o->y, (o++)->z }), Values(r + 7, r + 11)) << &r - rows;
 }
 
 struct Placed {
     int16_t index, x, y, width, flags;
 };
 
-// Footprint of (500, 500) with side 64: 468..531 both ways, contact lines 467 and 532.
+// The footprint of Box0, (500, 500) with side 64, spans 468..531 both ways: contact lines 467 and 532.
 constexpr Placed Box0 = { 0, 500, 500, 64, 0 };
 
 TEST_F(World, CollisionStopsAtTheNearestContact)
 {
     const struct {
-        std::vector<Placed> objects;
-        int32_t sx, sy, nx, ny;
-        int16_t hit;
-        int32_t endX, endY;
+        int32_t sx, sy, nx, ny, hit, endX, endY;
+        std::vector<Placed> objects = { Box0 }; // clang-format off
     } cases[] = {
-        { { Box0 }, 500, 500, 500, 500, -1, 500, 500 }, // standing still inside
-        { { Box0 }, 480, 490, 520, 510, -1, 520, 510 }, // inside to inside
-        { { Box0 }, 500, 500, 560, 530, 0, 532, 516 }, // leaves right
-        { { Box0 }, 500, 500, 560, 493, 0, 532, 497 }, // negative offset truncates toward zero
-        { { Box0 }, 500, 500, 532, 510, -1, 532, 510 }, // ends exactly on the right line
-        { { Box0 }, 600, 500, 531, 500, 0, 532, 500 }, // ends on the last column
-        { { Box0 }, 500, 600, 500, 531, 0, 500, 532 }, // ends on the last row
-        { { Box0 }, 400, 500, 468, 500, 0, 467, 500 }, // ends on the first column
-        { { Box0 }, 500, 400, 500, 468, 0, 500, 467 }, // ends on the first row
-        { { Box0 }, 467, 500, 480, 505, 0, 467, 500 }, // on the left line moving in: held
-        { { Box0 }, 467, 500, 450, 505, -1, 450, 505 }, // on the left line moving away
-        { { Box0 }, 467, 460, 480, 465, -1, 480, 465 }, // on the left line below the square
-        { { Box0 }, 500, 700, 500, 400, 0, 500, 532 }, // walks in from above
-        { { Box0 }, 400, 400, 600, 600, 0, 467, 467 }, // diagonal through the corner
+        // Standing still inside; inside to inside; leaving right; a negative offset truncates toward zero.
+        { 500, 500, 500, 500, -1, 500, 500 }, { 480, 490, 520, 510, -1, 520, 510 }, { 500, 500, 560, 530, 0, 532, 516 },
+        { 500, 500, 560, 493, 0, 532, 497 },
+        // Ending exactly on the right line; on the last column, last row, first column, first row.
+        { 500, 500, 532, 510, -1, 532, 510 }, { 600, 500, 531, 500, 0, 532, 500 }, { 500, 600, 500, 531, 0, 500, 532 },
+        { 400, 500, 468, 500, 0, 467, 500 }, { 500, 400, 500, 468, 0, 500, 467 },
+        // On the left line moving in (held), moving away, below the square; in from above; the corner.
+        { 467, 500, 480, 505, 0, 467, 500 }, { 467, 500, 450, 505, -1, 450, 505 }, { 467, 460, 480, 465, -1, 480, 465 },
+        { 500, 700, 500, 400, 0, 500, 532 }, { 400, 400, 600, 600, 0, 467, 467 },
         // Contacts exactly at an outer corner that only one line offers (the other's truncates past it).
-        { { Box0 }, 447, 542, 477, 526, 0, 467, 532 }, { { Box0 }, 447, 457, 477, 473, 0, 467, 467 },
-        { { Box0 }, 457, 552, 473, 522, 0, 467, 532 }, { { Box0 }, 542, 552, 526, 522, 0, 532, 532 },
-        { { { 0, 500, 500, 64, ObjectHidden } }, 300, 500, 600, 500, -1, 600, 500 },
-        { { { 0, 700, 500, 64, 0 }, { 1, 500, 500, 64, 0 } }, 300, 500, 900, 500, 1, 467,
-            500 }, // nearer wins
+        { 447, 542, 477, 526, 0, 467, 532 }, { 447, 457, 477, 473, 0, 467, 467 }, { 457, 552, 473, 522, 0, 467, 532 },
+        { 542, 552, 526, 522, 0, 532, 532 },
+        // A hidden record is passed through; of two in the way, the nearer wins.
+        { 300, 500, 600, 500, -1, 600, 500, { { 0, 500, 500, 64, ObjectHidden } } },
+        { 300, 500, 900, 500, 1, 467, 500, { { 0, 700, 500, 64, 0 }, { 1, 500, 500, 64, 0 } } },
         // Record 0 offers (367, 499); the viewer stands on record 1's high line and is held there.
-        { { { 0, 400, 500, 64, 0 }, { 1, 600, 468, 64, 0 } }, 300, 500, 900, 490, 1, 300, 500 },
+        { 300, 500, 900, 490, 1, 300, 500, { { 0, 400, 500, 64, 0 }, { 1, 600, 468, 64, 0 } } },
         // Both squares offer (467, 531) at the same distance: the lower index wins, either way round.
-        { { { 3, 500, 500, 64, 0 }, { 1, 500, 564, 64, 0 } }, 400, 530, 600, 533, 1, 467, 531 },
-        { { { 1, 500, 500, 64, 0 }, { 3, 500, 564, 64, 0 } }, 400, 530, 600, 533, 1, 467, 531 },
-        { { { 0, 500, 500, 63, 0 } }, 300, 500, 600, 500, 0, 468, 500 }, // odd width
-    };
+        { 400, 530, 600, 533, 1, 467, 531, { { 3, 500, 500, 64, 0 }, { 1, 500, 564, 64, 0 } } },
+        { 400, 530, 600, 533, 1, 467, 531, { { 1, 500, 500, 64, 0 }, { 3, 500, 564, 64, 0 } } },
+        { 300, 500, 600, 500, 0, 468, 500, { { 0, 500, 500, 63, 0 } } }, // odd width
+    }; // clang-format on
     for (const auto& c : cases) {
         for (SceneObject& o : SceneObjectTable)
             o.x = o.y = -20000; // parked far away: only the placed ones take part
@@ -159,17 +144,17 @@ TEST_F(World, CollisionStopsAtTheNearestContact)
             o.x = p.x, o.y = p.y, o.width = p.width, o.flags = p.flags;
         }
         ViewPoint.savedX = c.sx, ViewPoint.savedY = c.sy, ViewPoint.x = c.nx, ViewPoint.y = c.ny;
-        EXPECT_EQ(CollideWithObjects(), c.hit) << "case " << &c - cases;
-        EXPECT_EQ((Values { ViewPoint.x, ViewPoint.y, ViewPoint.savedX, ViewPoint.savedY }),
-            (Values { c.endX, c.endY, c.sx, c.sy }))
+        EXPECT_EQ(
+            (Values { CollideWithObjects(), ViewPoint.x, ViewPoint.y, ViewPoint.savedX, ViewPoint.savedY }),
+            (Values { c.hit, c.endX, c.endY, c.sx, c.sy }))
             << "case " << &c - cases;
         ResetSceneObjects();
     }
 }
 
 // The target rests at (0, 400); the first pulse is 80 wide (-40..39 by 360..439), the second 96.
-// Hidden in its pause, it ignores a viewer on its centre.
-TEST_F(World, TargetFiresOnlyInsideTheNewSize)
+// Hidden in its pause, it ignores a viewer on its centre; counting into the flag starts it silently.
+TEST_F(World, TargetFiresOnlyInsideTheNewSizeOrByCounting)
 {
     const int32_t cases[][4] = { // viewer x, y, frames; whether it fires
         { 39, 400, 1, 1 }, { 40, 400, 1, 0 }, { -40, 400, 1, 1 }, { -41, 400, 1, 0 }, { 0, 439, 1, 1 },
@@ -181,13 +166,21 @@ TEST_F(World, TargetFiresOnlyInsideTheNewSize)
         for (int i = 0; i < c[2]; ++i)
             UpdateTarget();
         EXPECT_EQ(TargetState, c[3] ? 0x8001u : uint32_t(c[2])) << c[0] << "," << c[1];
-        EXPECT_EQ(Sounds(), c[3] ? Values { 0 } : Values {}) << c[0] << "," << c[1];
+        EXPECT_EQ(Values(EffectLog, EffectLog + EffectLogCount), c[3] ? Values { 0 } : Values {})
+            << c[0] << "," << c[1];
     }
-    TargetState = 0x8000u + 100;
-    Target.flags = ObjectHidden;
+    TargetState = 0x8000u + 100, Target.flags = ObjectHidden;
     PlaceViewer(Target.x, Target.y, 128, 0);
     UpdateTarget();
     EXPECT_EQ(TargetState, 0x8000u + 101);
+    SetUp();
+    PlaceViewer(0, 1000, 128, 0); // never inside, so only the count can set the flag
+    for (int frame = 0; frame < 32767; ++frame)
+        UpdateTarget();
+    ASSERT_EQ(TargetState, 0x7FFFu);
+    UpdateTarget();
+    EXPECT_EQ((Values { int32_t(TargetState), Target.width, Target.dy, EffectLogCount }),
+        (Values { 0x8001, 64, -64, 0 }));
 }
 
 // The first places drawn are (41, 35) and (190, 900); only the viewer's exact spot is drawn again,
@@ -200,10 +193,9 @@ TEST_F(World, TargetRespawnAvoidsOnlyTheViewersExactSpot)
         PlaceViewer(c[0], c[1], 128, 0);
         TargetState = 0x8000u + 200 + c[4]; // any step from 200 on respawns
         UpdateTarget();
-        EXPECT_EQ(
-            (Values { Target.x, Target.y, Target.z, Target.bitmap, Target.flags, int32_t(TargetState) }),
-            (Values { c[2], c[3], 160, 31, 0, 0 }));
-        EXPECT_EQ(Sounds(), Values { 2 });
+        EXPECT_EQ((Values { Target.x, Target.y, Target.z, Target.bitmap, Target.flags, int32_t(TargetState),
+                      EffectLogCount, EffectLog[0] }),
+            (Values { c[2], c[3], 160, 31, 0, 0, 1, 2 }));
         const uint32_t after = RandomState;
         RandomState = 1;
         for (int i = 0; i < c[4]; ++i)
@@ -212,25 +204,11 @@ TEST_F(World, TargetRespawnAvoidsOnlyTheViewersExactSpot)
     }
 }
 
-TEST_F(World, TargetCountingIntoTheFlagStartsASilentSequence)
+TEST(TargetIntSqrt, IsTheFloorOfTheRoot)
 {
-    PlaceViewer(0, 1000, 128, 0); // never inside, so only the count can set the flag
-    for (int frame = 0; frame < 32767; ++frame)
-        UpdateTarget();
-    ASSERT_EQ(TargetState, 0x7FFFu);
-    UpdateTarget();
-    EXPECT_EQ((Values { int32_t(TargetState), Target.width, Target.dy, EffectLogCount }),
-        (Values { 0x8001, 64, -64, 0 }));
-}
-
-TEST(TargetIntSqrt, MatchesBruteForce)
-{
-    auto isFloorRoot = [](uint32_t n, uint64_t r) { return r * r <= n && (r + 1) * (r + 1) > n; };
-    for (uint32_t n = 0; n < 300000; ++n)
-        ASSERT_TRUE(isFloorRoot(n, IntSqrt(n))) << n;
-    for (uint32_t r = 60000; r <= 65535; ++r) // the intermediate squares are largest near the top
-        for (uint32_t n : { r * r - 1, r * r, r * r + 1, r * r + 2 * r })
-            ASSERT_TRUE(isFloorRoot(n, IntSqrt(n))) << n;
+    for (uint64_t r = 1; r <= 65535; ++r) // every n below 548 * 548, then each square's neighbours
+        for (uint64_t n = r * r - 1; n <= r * r + 2 * r; n += r < 548 || n <= r * r ? 1 : 2 * r - 1)
+            ASSERT_EQ(IntSqrt(uint32_t(n)), uint32_t(std::sqrt(double(n)))) << n;
 }
 
 } // namespace

@@ -18,10 +18,8 @@ uint32_t OpenAllocs = 0, OpenReleases = 0;
 // Unless ok, ends the run as a finding.
 void Require(bool ok, const std::string& what)
 {
-    if (!ok) {
-        std::fprintf(stderr, "FINDING: %s\n", what.c_str());
-        std::abort();
-    }
+    if (!ok)
+        std::fprintf(stderr, "FINDING: %s\n", what.c_str()), std::abort();
 }
 
 } // namespace
@@ -30,8 +28,7 @@ const std::string& FuzzDataFolder()
 {
     static std::string folder;
     if (folder.empty()) {
-        char name[] = "/tmp/quarvel-fuzz-XXXXXX";
-        char* argv[] = { name };
+        char name[] = "/tmp/quarvel-fuzz-XXXXXX", *argv[] = { name };
         Require(mkdtemp(name) && MkdataCommand(1, argv) == 0, "cannot make the data folder");
         folder = name;
         std::atexit([] {
@@ -70,12 +67,10 @@ void OpenFuzzData()
 
 void FuzzFrame(bool full)
 {
-    uint8_t* const guards[] = { FrameBuffer() - FrameGuardBytes, FrameBuffer() + FrameBytes() };
-    for (uint8_t* guard : guards)
-        ASAN_POISON_MEMORY_REGION(guard, FrameGuardBytes);
+    uint8_t *const before = FrameBuffer() - FrameGuardBytes, *after = FrameBuffer() + FrameBytes();
+    ASAN_POISON_MEMORY_REGION(before, FrameGuardBytes), ASAN_POISON_MEMORY_REGION(after, FrameGuardBytes);
     StepAndDrawFrame(BufferPresenter);
-    for (uint8_t* guard : guards)
-        ASAN_UNPOISON_MEMORY_REGION(guard, FrameGuardBytes);
+    ASAN_UNPOISON_MEMORY_REGION(before, FrameGuardBytes), ASAN_UNPOISON_MEMORY_REGION(after, FrameGuardBytes);
     const std::string fault = FrameInvariantFault(OpenAllocs, OpenReleases, full);
     Require(fault.empty(), fault);
 }

@@ -10,9 +10,9 @@ const std::string& FuzzDataFolder(); // the default data set, made once per proc
 const std::string& DefaultIni(); // its fc.ini without comments
 void WriteDataFile(const std::string& name, const void* bytes, size_t size); // '/' separated, in the folder
 
-// Open the folder with the motion axes at rest; draw one frame through the buffer presenter with
-// the guards poisoned, then check every frame invariant (full) or the guards and allocation counts;
-// close the folder in balance. Any failure is a finding.
+// Open the folder with the axes at rest; draw a frame through the buffer presenter, guards poisoned,
+// then check every frame invariant (full) or the guards and counts; close in balance. Any failure
+// is a finding.
 void OpenFuzzData();
 void FuzzFrame(bool full);
 void CloseFuzzData();

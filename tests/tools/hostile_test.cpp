@@ -31,34 +31,26 @@ TEST_F(Hostile, BrokenDataLoadsWhatIsValidAndDrawsTheRest)
     const Bytes overlapping = { 5, 0, 8, 0, 1, 2, 3, 4, 7, 0, 9, 0, 5, 6, 7, 1, 0, 0, 0 };
     enum Like { Intact, Missing };
     const struct {
-        const char* name;
-        const char* file; // in the data set
+        const char *name, *file; // the file in the data set
         std::function<void(Bytes*)> edit;
-        int status;
-        Like like;
+        Like like = Missing;
+        int status = 0; // clang-format off
     } cases[] = {
-        { "truncated header", "sc/backdrop.sc0", [](Bytes* b) { b->resize(20); }, 0, Missing },
-        { "payload past the end", "sc/floor.sc0", [](Bytes* b) { b->pop_back(); }, 0, Missing },
-        { "2 GiB claimed", "sc/tree.sc0", [](Bytes* b) { Put32(b, 12, 0x80000000u); }, 0, Missing },
-        { "row offset past the payload", "sc/tree.sc0", [](Bytes* b) { Put32(b, 32, 0xFFFFFF00u); }, 0,
-            Missing },
-        { "runs out of order", "sc/tree.sc0",
-            [&](Bytes* b) {
-                Put32(b, 32, uint32_t(b->size() - 32));
-                b->insert(b->end(), overlapping.begin(), overlapping.end());
-                Put32(b, 12, uint32_t(b->size() - 32));
-            },
-            0, Missing },
-        { "zero width", "sc/tree.sc0", [](Bytes* b) { (*b)[4] = (*b)[5] = 0; }, 0, Missing },
-        { "zero payload size", "sc/floor.sc0", [](Bytes* b) { Put32(b, 12, 0); }, 0, Missing },
-        { "zero backdrop height", "sc/backdrop.sc0", [](Bytes* b) { (*b)[6] = (*b)[7] = 0; }, 0, Missing },
-        { "2-byte palette", "sc/nosystem.pal", [](Bytes* b) { b->resize(2); }, 0, Intact },
-        { "empty fc.ini", "fc.ini", [](Bytes* b) { b->clear(); }, 0, Missing },
-        { "10 MB fc.ini", "fc.ini",
-            [&](Bytes* b) { b->insert(b->begin(), tenMegabytes.begin(), tenMegabytes.end()); }, 0, Intact },
-        { "absurd screen usage", "fc.ini", [&](Bytes* b) { b->assign(badUsage.begin(), badUsage.end()); }, 1,
-            Intact },
-    };
+        { "truncated header", "sc/backdrop.sc0", [](Bytes* b) { b->resize(20); } },
+        { "payload past the end", "sc/floor.sc0", [](Bytes* b) { b->pop_back(); } },
+        { "2 GiB claimed", "sc/tree.sc0", [](Bytes* b) { Put32(b, 12, 0x80000000u); } },
+        { "offset past the payload", "sc/tree.sc0", [](Bytes* b) { Put32(b, 32, 0xFFFFFF00u); } },
+        { "runs out of order", "sc/tree.sc0", [&](Bytes* b) {
+            Put32(b, 32, uint32_t(b->size() - 32)), b->insert(b->end(), overlapping.begin(), overlapping.end());
+            Put32(b, 12, uint32_t(b->size() - 32)); } },
+        { "zero width", "sc/tree.sc0", [](Bytes* b) { (*b)[4] = (*b)[5] = 0; } },
+        { "zero payload size", "sc/floor.sc0", [](Bytes* b) { Put32(b, 12, 0); } },
+        { "zero backdrop height", "sc/backdrop.sc0", [](Bytes* b) { (*b)[6] = (*b)[7] = 0; } },
+        { "2-byte palette", "sc/nosystem.pal", [](Bytes* b) { b->resize(2); }, Intact },
+        { "empty fc.ini", "fc.ini", [](Bytes* b) { b->clear(); } },
+        { "10 MB fc.ini", "fc.ini", [&](Bytes* b) { b->insert(b->begin(), tenMegabytes.begin(), tenMegabytes.end()); }, Intact },
+        { "absurd screen usage", "fc.ini", [&](Bytes* b) { b->assign(badUsage.begin(), badUsage.end()); }, Intact, 1 },
+    }; // clang-format on
     Bytes intact, missing, frame;
     std::string errors;
     ASSERT_EQ(Render("data", &intact, &errors), 0) << errors;

@@ -28,16 +28,14 @@ TEST_F(ToolLimits, ConverterRefusesPicturesItCannotWrite)
         payload[row * 4] = uint8_t(8191 * 4), payload[row * 4 + 1] = uint8_t((8191 * 4) >> 8);
     payload[8191 * 4] = 1; // the terminator (1, 0)
     ASSERT_TRUE(WriteFileBytes("wide.sc0", MakeSc0(65535, 8191, payload)));
-    // Only the header of this PNG is read: signature and IHDR claiming 20000 x 5000, which the
-    // reader would take (1 GiB) but the converter could not write back.
+    // Only this PNG's header is read: IHDR claims 20000 x 5000, which could be read but not written.
     ASSERT_TRUE(WriteFileBytes("wide.png",
         { 0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0x4E, 0x20, 0, 0, 0x13,
             0x88, 8, 6, 0, 0, 0, 0, 0, 0, 0 }));
     const std::pair<const char*, const char*> cases[] = {
         { "decode wide.sc0 out", "65535x8191, larger than a PNG" },
         { "decode wide.sc0 out --kind sprite", "larger than a PNG" },
-        { "encode wide.png out --kind plain --palette data/sc/nosystem.pal",
-            "20000x5000, larger than a PNG" },
+        { "encode wide.png out --kind plain --palette data/sc/nosystem.pal", "20000x5000, larger than a PNG" }
     };
     for (const auto& [arguments, message] : cases) {
         std::string out;

@@ -1,6 +1,7 @@
 // quarvel-tool mkdata: the same bytes on every run and the bytes recorded in tests/golden/mkdata.crc;
 // the golden replays draw them.
 #include <cstdlib>
+#include <iomanip>
 #include <map>
 #include <sstream>
 
@@ -26,11 +27,9 @@ TEST_F(Mkdata, TwoRunsWriteTheRecordedFiles)
     const std::map<fs::path, Bytes> files = Files("data");
     EXPECT_TRUE(files == Files("again")) << "the runs differ";
     std::ostringstream crcs;
-    for (const auto& [path, bytes] : files) {
-        char line[300];
-        std::snprintf(line, sizeof line, "%08x %s\n", Crc32(bytes.data(), bytes.size()), path.c_str());
-        crcs << line;
-    }
+    for (const auto& [path, bytes] : files)
+        crcs << std::hex << std::setw(8) << std::setfill('0') << Crc32(bytes.data(), bytes.size()) << ' '
+             << path.string() << '\n';
     const fs::path golden = fs::path(QUARVEL_SOURCE_DIR) / "tests/golden/mkdata.crc";
     if (const char* update = std::getenv("QUARVEL_UPDATE_GOLDEN"); update && std::string(update) == "1")
         std::ofstream(golden) << crcs.str();

@@ -19,9 +19,7 @@ using Bytes = std::vector<uint8_t>;
 
 inline std::string Quote(const fs::path& path)
 {
-    std::string quoted = "'"; // in steps: GCC 12 warns wrongly about "'" + string
-    quoted += path.string();
-    return quoted += '\'';
+    return '\'' + path.string() + '\'';
 }
 
 // Exit status of quarvel-tool with the arguments (-1 when it did not exit); in *out what it wrote
@@ -31,13 +29,12 @@ inline int Tool(const std::string& arguments, std::string* out = nullptr, bool o
     const std::string command
         = Quote(QUARVEL_TOOL) + " " + arguments + (outputOnly ? " 2>/dev/null" : " 2>&1");
     FILE* pipe = popen(command.c_str(), "r");
-    std::string text;
+    std::string ignored, &text = out ? *out : ignored;
+    text.clear();
     char chunk[65536];
     for (size_t n; pipe && (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
         text.append(chunk, n);
     const int status = pipe ? pclose(pipe) : -1;
-    if (out)
-        *out = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
