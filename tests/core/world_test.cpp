@@ -94,11 +94,16 @@ TEST_F(World, ResetRestoresEveryRecordAndAStepMovesOnlyShownOnes)
         { int16_t(ObjectHidden | ObjectVisible), 10, 3, 20, -4, 30, 5, ObjectHidden, 10, 20, 30 },
         { 0, 32767, 1, -32768, -1, 0, 0, 0, -32768, 32767, 0 }
     };
-    for (SceneObject* o = SceneObjectTable; const auto& r : rows)
-        o->flags = r[0], o->x = r[1], o->dx = r[2], o->y = r[3], o->dy = r[4], o->z = r[5], o++->dz = r[6];
+    for (int i = 0; i < 3; ++i) {
+        const int16_t* r = rows[i];
+        SceneObject& o = SceneObjectTable[i];
+        o.flags = r[0], o.x = r[1], o.dx = r[2], o.y = r[3], o.dy = r[4], o.z = r[5], o.dz = r[6];
+    }
     StepObjects();
-    for (const SceneObject* o = SceneObjectTable; const auto& r : rows)
-        EXPECT_EQ((Values { o->flags, o->x, o->y, (o++)->z }), Values(r + 7, r + 11)) << &r - rows;
+    for (int i = 0; i < 3; ++i) {
+        const SceneObject& o = SceneObjectTable[i];
+        EXPECT_EQ((Values { o.flags, o.x, o.y, o.z }), Values(rows[i] + 7, rows[i] + 11)) << i;
+    }
 }
 
 struct Placed {
