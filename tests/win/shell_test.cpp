@@ -81,7 +81,9 @@ TEST_F(LauncherTest, APageThatFailsToLoadLosesOnlyItsTab)
     EXPECT_EQ(Boxes, Calls { "function failed: FindResource() in InitTabControl()" });
     Calls applied;
     for (int position = 0; position < int(SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0)); ++position) {
-        ChooseTab(position);
+        SendMessageA(Tab(), TCM_SETCURSEL, WPARAM(position), 0); // as a click: the selection, then the notice
+        NMHDR header = { Tab(), 1011, UINT(TCN_SELCHANGE) };
+        SendMessageA(launcher, WM_NOTIFY, 1011, LPARAM(&header));
         EXPECT_EQ(Control(1004) != nullptr, position == 0) << position; // the Display page's mode list
         Log.clear();
         ScrUseXs = 100; // refused: Go goes no further than the page

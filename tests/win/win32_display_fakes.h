@@ -17,7 +17,6 @@
 #include "base/settings.h"
 #include "base/sys.h"
 #include "render/bitmap.h"
-#include "render/trig.h"
 #include "win32/app/win32_frame.h"
 #include "win32/app/win32_program.h"
 #include "win32/app/win32_view_window.h"
@@ -82,8 +81,8 @@ template <typename T> HRESULT HandOut(HRESULT answer, T** made, T* object) { ret
 class FakePalette : public IDirectDrawPalette {
 public:
     UNKNOWN("palette")
-    NO(GetCaps, LPDWORD) NO(GetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
-    NO(Initialize, LPDIRECTDRAW, DWORD, LPPALETTEENTRY) NO(SetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
+    NO(GetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY) NO(Initialize, LPDIRECTDRAW, DWORD, LPPALETTEENTRY)
+    NO(GetCaps, LPDWORD) NO(SetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
 };
 
 // One fake for the primary and the back buffer; the name prefixes its log lines.
@@ -92,7 +91,7 @@ public:
     explicit FakeSurface(const char* surfaceName) : name(surfaceName) { }
     std::string name;
     IDirectDrawSurface* attached = nullptr; // what GetAttachedSurface hands out
-    DDSURFACEDESC granted = {}; // flags, memory and pitch a granted Lock reports
+    DDSURFACEDESC granted = {}; // what a granted Lock describes
     int locksHeld = 0;
 
     UNKNOWN(name)
@@ -113,26 +112,23 @@ public:
     {
         const bool plain = flags == DDLOCK_WAIT && description->dwSize == sizeof(DDSURFACEDESC) && !event;
         const HRESULT result = Answer(name + ".Lock", Place(r) + (plain ? "" : " odd arguments"));
-        if (result == DD_OK) {
-            description->dwFlags = granted.dwFlags, description->lpSurface = granted.lpSurface;
-            description->lPitch = granted.lPitch;
-            ++locksHeld;
-        }
+        if (result == DD_OK)
+            *description = granted, ++locksHeld;
         return result;
     }
     STDMETHOD(ReleaseDC)(HDC dc) override { return Answer(name + ".ReleaseDC", dc ? "another context" : ""); }
     STDMETHOD(Restore)() override { return Answer(name + ".Restore"); }
     STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE palette) override { return Answer(name + ".SetPalette", palette ? "" : "null"); }
     STDMETHOD(Unlock)(LPVOID data) override { return --locksHeld, Answer(name + ".Unlock", data == granted.lpSurface ? "" : "another pointer"); }
-    NO(AddAttachedSurface, LPDIRECTDRAWSURFACE) NO(AddOverlayDirtyRect, LPRECT) NO(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    NO(GetOverlayPosition, LPLONG, LPLONG) NO(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
+    NO(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) NO(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
     NO(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) NO(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
-    NO(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetBltStatus, DWORD) NO(GetCaps, LPDDSCAPS)
-    NO(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetClipper, LPDIRECTDRAWCLIPPER*)
-    NO(GetColorKey, DWORD, LPDDCOLORKEY) NO(GetFlipStatus, DWORD) NO(GetOverlayPosition, LPLONG, LPLONG)
-    NO(GetPalette, LPDIRECTDRAWPALETTE*) NO(GetPixelFormat, LPDDPIXELFORMAT) NO(GetSurfaceDesc, LPDDSURFACEDESC)
-    NO(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC) NO(SetClipper, LPDIRECTDRAWCLIPPER) NO(UpdateOverlayDisplay, DWORD)
-    NO(SetColorKey, DWORD, LPDDCOLORKEY) NO(SetOverlayPosition, LONG, LONG) NO(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
-    NO(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
+    NO(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK) NO(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC)
+    NO(AddAttachedSurface, LPDIRECTDRAWSURFACE) NO(AddOverlayDirtyRect, LPRECT) NO(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    NO(GetClipper, LPDIRECTDRAWCLIPPER*) NO(GetColorKey, DWORD, LPDDCOLORKEY) NO(GetPalette, LPDIRECTDRAWPALETTE*)
+    NO(GetPixelFormat, LPDDPIXELFORMAT) NO(GetSurfaceDesc, LPDDSURFACEDESC) NO(SetColorKey, DWORD, LPDDCOLORKEY)
+    NO(SetClipper, LPDIRECTDRAWCLIPPER) NO(SetOverlayPosition, LONG, LONG) NO(UpdateOverlayDisplay, DWORD)
+    NO(GetBltStatus, DWORD) NO(GetCaps, LPDDSCAPS) NO(GetFlipStatus, DWORD)
 
 private:
     static std::string Place(const RECT* r)
@@ -175,28 +171,24 @@ public:
     {
         return Answer("dd.SetDisplayMode", std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth));
     }
-    NO(Compact) NO(CreateClipper, DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) NO(FlipToGDISurface) NO(GetScanLine, LPDWORD)
-    NO(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) NO(GetCaps, LPDDCAPS, LPDDCAPS)
-    NO(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetDisplayMode, LPDDSURFACEDESC)
-    NO(GetFourCCCodes, LPDWORD, LPDWORD) NO(GetGDISurface, LPDIRECTDRAWSURFACE*) NO(GetMonitorFrequency, LPDWORD)
-    NO(GetVerticalBlankStatus, WINBOOL*) NO(Initialize, GUID*) NO(WaitForVerticalBlank, DWORD, HANDLE)
+    NO(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetGDISurface, LPDIRECTDRAWSURFACE*)
+    NO(Compact) NO(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) NO(WaitForVerticalBlank, DWORD, HANDLE)
+    NO(CreateClipper, DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) NO(GetFourCCCodes, LPDWORD, LPDWORD) NO(Initialize, GUID*)
+    NO(GetDisplayMode, LPDDSURFACEDESC) NO(GetMonitorFrequency, LPDWORD) NO(GetVerticalBlankStatus, WINBOOL*)
+    NO(FlipToGDISurface) NO(GetCaps, LPDDCAPS, LPDDCAPS) NO(GetScanLine, LPDWORD)
 };
 #undef NO
 #undef UNKNOWN
 // clang-format on
 
 // Puts each process-wide record it was handed back as it found it, when the test ends.
-class Kept {
-public:
-    template <typename T> void operator()(T& record) { undo.push_back([&record, saved = record] { record = saved; }); }
+struct Kept : std::vector<std::function<void()>> {
+    template <typename T> void operator()(T& record) { push_back([&record, saved = record] { record = saved; }); }
     ~Kept()
     {
-        for (; !undo.empty(); undo.pop_back())
-            undo.back()();
+        for (; !empty(); pop_back())
+            back()();
     }
-
-private:
-    std::vector<std::function<void()>> undo;
 };
 
 // The display records wired to fakes: a 640 x 480 mode, a 320 x 240 viewport, an empty backdrop.
@@ -254,8 +246,7 @@ inline int LogPresenter(const char* which)
 }
 inline Calls Started(const std::string& presenter)
 {
-    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0",
-        "reactivate" };
+    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0", "reactivate" };
 }
 inline const char Limitation[] = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
 
@@ -312,23 +303,11 @@ protected:
     HWND OpenLauncher()
     {
         DestroyWindow(launcher);
-        Launcher = launcher
-            = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
-        return launcher;
+        return Launcher = launcher = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
     }
     HWND Tab() const { return GetDlgItem(launcher, 1011); }
     HWND Control(int id) const { return GetDlgItem(CurrentPage, id); }
-    // As a click does: the selection moves, then the launcher is told.
-    void ChooseTab(int position)
-    {
-        SendMessageA(Tab(), TCM_SETCURSEL, WPARAM(position), 0);
-        NMHDR header = { Tab(), 1011, UINT(TCN_SELCHANGE) };
-        SendMessageA(launcher, WM_NOTIFY, 1011, LPARAM(&header));
-    }
-    void Press(HWND dialog, int id)
-    {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-    }
+    void Press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id))); }
 
     HWND launcher = nullptr;
     std::vector<DDSURFACEDESC> catalogue;
