@@ -29,11 +29,10 @@ template <int I> int FakeTearDown()
 
 TEST_F(DisplayTest, AFailureAtStepKTearsDownTheStepsBeforeItInReverseAndEndsWithItsCode)
 {
-    const SetupStep fakes[SetupStepCount] = { { FakeSetUp<0>, FakeTearDown<0>, 0 }, { FakeSetUp<1>, FakeTearDown<1>, 0 },
-        { FakeSetUp<2>, FakeTearDown<2>, 0 }, { FakeSetUp<3>, FakeTearDown<3>, 0 }, { FakeSetUp<4>, FakeTearDown<4>, 0 },
-        { FakeSetUp<5>, FakeTearDown<5>, 0 } };
+    int (*const setUps[])() = { FakeSetUp<0>, FakeSetUp<1>, FakeSetUp<2>, FakeSetUp<3>, FakeSetUp<4>, FakeSetUp<5> };
+    int (*const tearDowns[])() = { FakeTearDown<0>, FakeTearDown<1>, FakeTearDown<2>, FakeTearDown<3>, FakeTearDown<4>, FakeTearDown<5> };
     for (int i = 0; i < SetupStepCount; ++i)
-        keep(ProgramSteps[i]), ProgramSteps[i].setUp = fakes[i].setUp, ProgramSteps[i].tearDown = fakes[i].tearDown;
+        keep(ProgramSteps[i]), ProgramSteps[i].setUp = setUps[i], ProgramSteps[i].tearDown = tearDowns[i];
     const int codes[SetupStepCount + 1] = { 0, -5, -1, -2, -3, -4, -6 };
     for (FailingStep = 0; FailingStep <= SetupStepCount; ++FailingStep) {
         Log.clear();
@@ -263,22 +262,21 @@ TEST_F(LauncherTest, ModesInfoWrapsAroundFromZeroAtEachOpening)
 {
     const int Previous = 1015, Next = 1016;
     // shown: before the first press and after each
-    const struct { int count; std::vector<int> presses, shown; } cases[] = {
-        { 3, { Previous, Next, Next, Next, Next, Previous }, { 0, 2, 0, 1, 2, 0, 2 } }, { 1, { Previous, Next }, { 0, 0, 0 } } };
+    const struct { std::vector<DDSURFACEDESC> modes; std::vector<int> presses, shown; } cases[] = {
+        { { Mode(320, 240, 8), Mode(480, 240, 8), Mode(640, 240, 8) }, { Previous, Next, Next, Next, Next, Previous },
+            { 0, 2, 0, 1, 2, 0, 2 } },
+        { { Mode(320, 240, 8) }, { Previous, Next }, { 0, 0, 0 } } };
     ASSERT_NE(OpenLauncher(), nullptr);
     const uint32_t allocs = AllocCount, releases = ReleaseCount;
     for (const auto& c : cases) {
-        std::vector<DDSURFACEDESC> modes;
-        for (int i = 0; i < c.count; ++i)
-            modes.push_back(Mode(320 + 160 * i, 240, 8));
-        UseCatalogue(modes);
+        UseCatalogue(c.modes);
         HWND info = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(106), launcher, ModesInfoDialogProc, 0);
         EXPECT_EQ(Text(info), "DirectDraw Video Modes Info");
         for (size_t i = 0; i < c.shown.size(); ++i) {
             const std::string report = Text(GetDlgItem(info, 1013));
             EXPECT_EQ(report.substr(0, report.find('\r')),
                 "Mode Index: " + std::to_string(c.shown[i]) + " (" + std::to_string(320 + 160 * c.shown[i]) + "x240x8)")
-                << c.count << " " << i;
+                << c.modes.size() << " " << i;
             if (i < c.presses.size())
                 Press(info, c.presses[i]);
         }

@@ -183,7 +183,7 @@ public:
 
 // Puts each process-wide record it was handed back as it found it, when the test ends.
 struct Kept : std::vector<std::function<void()>> {
-    template <typename T> void operator()(T& record) { push_back([&record, saved = record] { record = saved; }); }
+    template <typename... T> void operator()(T&... records) { (push_back([&records, saved = records] { records = saved; }), ...); }
     ~Kept()
     {
         for (; !empty(); pop_back())
@@ -196,9 +196,8 @@ class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        keep(DirectDrawObject), keep(DirectDrawCreateFunction), keep(SysMessageBox), keep(ShowCursorFunction);
-        keep(ViewWindow), keep(WinGStyle), keep(LastModeXs), keep(LastModeZs), keep(Projection);
-        keep(Backdrop), keep(ProgramPalette), keep(PrimarySurface), keep(BackSurface), keep(FullScreenPalette), keep(FullScreenStatus);
+        keep(DirectDrawObject, DirectDrawCreateFunction, SysMessageBox, ShowCursorFunction, ViewWindow, WinGStyle, LastModeXs);
+        keep(LastModeZs, Projection, Backdrop, ProgramPalette, PrimarySurface, BackSurface, FullScreenPalette, FullScreenStatus);
         dd.primary = &primary, dd.palette = &palette, primary.attached = &back;
         DirectDrawObject = &dd, SysMessageBox = RecordBox, ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
@@ -214,11 +213,7 @@ protected:
             SetCurrentDirectoryA(previous), RemoveDirectoryA(directory.c_str());
     }
     // The state a successful InitFullScreen leaves, without its calls.
-    void Activate()
-    {
-        PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette;
-        FullScreenStatus = 0;
-    }
+    void Activate() { PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette, FullScreenStatus = 0; }
     // A fresh, empty current directory of the test's own, removed when the test ends.
     void InFreshDirectory()
     {
@@ -248,6 +243,9 @@ inline Calls Started(const std::string& presenter)
 {
     return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0", "reactivate" };
 }
+// What closing an open full-screen view calls.
+inline const Calls Closed
+    = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode", "dd.SetCooperativeLevel 0x8", "ShowCursor 1" };
 inline const char Limitation[] = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
 
 inline std::string Text(HWND window)
@@ -270,21 +268,18 @@ protected:
     void SetUp() override
     {
         DisplayTest::SetUp();
-        keep(Launcher), keep(CurrentPage), keep(JumpToDX), keep(ScrUseXs), keep(ScrUseZs), keep(SelectedMode);
-        keep(RunFlags), keep(DesktopWidth), keep(DesktopHeight), keep(ModeCatalogue), keep(ModeCount);
-        keep(MusicCommand), keep(ReactivateDisplayFunction), keep(InitFullScreenFunction);
-        keep(InitWindowViewFunction), keep(RenderFrameFunction);
+        keep(Launcher, CurrentPage, JumpToDX, ScrUseXs, ScrUseZs, SelectedMode, RunFlags, DesktopWidth, DesktopHeight);
+        keep(ModeCatalogue, ModeCount, MusicCommand, ReactivateDisplayFunction, InitFullScreenFunction, InitWindowViewFunction);
+        keep(RenderFrameFunction);
         for (TabPage& page : TabPages)
             keep(page);
         MusicCommand = [](const char* command) { Log.push_back(std::string("music ") + command); };
         ReactivateDisplayFunction = [] { Log.push_back("reactivate"); };
         InitFullScreenFunction = [] { return LogPresenter("full screen"); };
         InitWindowViewFunction = [] { return LogPresenter("window"); };
-        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240;
-        DesktopWidth = 1024, DesktopHeight = 768;
+        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240, DesktopWidth = 1024, DesktopHeight = 768;
         RunFlags = RunFlagClosed;
-        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8),
-            Mode(1024, 768, 8) });
+        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8), Mode(1024, 768, 8) });
         ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
     }
     void TearDown() override
