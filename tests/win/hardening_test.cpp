@@ -2,7 +2,6 @@
 // a palette object refused, many views in a row, an allocation refused at every step of the start-up.
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 #include "base/alloc.h"
 
@@ -10,13 +9,13 @@
 
 namespace {
 
-// Go and the jump start (fc.ini's JumpToDX, whose usage comes straight from the file) start the view
-// only in an 8-bit mode (the window's always is) from 128x128 to 2048x2048; a presenter that fails
-// comes back. Go's launcher then shows again; the jump start's never is filled or shown, and a refusal
-// or failure ends the program unseen. The jump start is always full screen.
+// Go and the jump start (its usage straight from fc.ini) start the view only in an 8-bit mode (the window's
+// always is) from 128x128 to 2048x2048; a failing presenter comes back. Go's launcher then shows again; the
+// jump start, always full screen, never fills or shows its launcher and ends the program on a refusal or failure.
 TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
 {
     enum Outcome { Starts, Refused, Back };
+    const char* limitation = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
     // mode: catalogue entry 1 is 640x480x8, 2 is 640x480x16
     const struct { int32_t jump, style, mode, xs, zs; int presenter; Outcome outcome; } cases[] = {
         { 0, 1, 1, 128, 128, 0, Starts }, { 0, 0, 1, 2048, 2048, 0, Starts }, { 0, 1, 1, 127, 240, 0, Refused },
@@ -41,7 +40,7 @@ TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
         const std::string presenter
             = (c.style && !c.jump ? "window " : "full screen ") + std::to_string(c.xs) + "x" + std::to_string(c.zs);
         EXPECT_EQ(Log, c.outcome == Refused ? Calls {} : c.outcome == Back ? Calls { presenter } : Started(presenter));
-        EXPECT_EQ(Boxes, c.outcome == Refused ? Calls { Limitation } : Calls {});
+        EXPECT_EQ(Boxes, c.outcome == Refused ? Calls { limitation } : Calls {});
         EXPECT_EQ(IsWindowVisible(launcher) != 0, !c.jump && c.outcome != Starts);
         EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, c.outcome == Starts);
         EXPECT_EQ(RunFlags == 0, c.outcome == Starts); // frames run only once started
@@ -113,17 +112,14 @@ int LoadedPictures()
 // The real start-up over the data set QUARVEL_DATA names, each allocation refused in turn: the mode
 // catalogue's ends it with -2, the configuration path's with -3, a picture's (or its check's) leaves
 // that slot empty; every block comes back. (The sound bank here is the recording double.)
-TEST(StartUpWithoutMemory, EachRefusedAllocationGivesItsCodeOrOneEmptySlotAndBalances)
+TEST_F(DisplayTest, EachRefusedAllocationOfTheStartUpGivesItsCodeOrOneEmptySlotAndBalances)
 {
     const char* data = std::getenv("QUARVEL_DATA");
     if (!data)
         GTEST_SKIP() << "QUARVEL_DATA names no data set";
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryA(data)) << data;
     const std::string module = std::string(data) + "\\quarvel.exe";
     SysOverrideModulePath(module.c_str());
-    const MessageBoxFunction box = std::exchange(SysMessageBox, RecordBox);
     HINSTANCE instance = GetModuleHandleA(nullptr);
 
     FailAllocationAt(0);
@@ -143,9 +139,7 @@ TEST(StartUpWithoutMemory, EachRefusedAllocationGivesItsCodeOrOneEmptySlotAndBal
         EXPECT_EQ(AllocCount - ReleaseCount, outstanding);
     }
     FailAllocationAt(0);
-    SysMessageBox = box;
     SysOverrideModulePath(nullptr);
-    SetCurrentDirectoryA(previous);
 }
 
 } // namespace

@@ -206,18 +206,18 @@ protected:
         SetProjectionBounds();
         Backdrop = {}, CursorShown = 0;
         Log.clear(), Boxes.clear(), Answers.clear();
+        GetCurrentDirectoryA(MAX_PATH, previous);
     }
     void TearDown() override
     {
-        if (!directory.empty())
-            SetCurrentDirectoryA(previous), RemoveDirectoryA(directory.c_str());
+        SetCurrentDirectoryA(previous);
+        RemoveDirectoryA(directory.c_str()); // none: a harmless failure
     }
     // The state a successful InitFullScreen leaves, without its calls.
     void Activate() { PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette, FullScreenStatus = 0; }
     // A fresh, empty current directory of the test's own, removed when the test ends.
     void InFreshDirectory()
     {
-        GetCurrentDirectoryA(MAX_PATH, previous);
         directory = "quarvel-" + std::to_string(GetCurrentProcessId()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA(directory.c_str(), nullptr);
         SetCurrentDirectoryA(directory.c_str());
@@ -228,7 +228,7 @@ protected:
     FakeSurface primary { "primary" }, back { "back" };
     FakePalette palette;
     std::string directory;
-    char previous[MAX_PATH];
+    char previous[MAX_PATH]; // the current directory, put back when the test ends
 };
 
 // The presenters, the music and the reactivation log what they were asked; presenters fail on request.
@@ -246,7 +246,6 @@ inline Calls Started(const std::string& presenter)
 // What closing an open full-screen view calls.
 inline const Calls Closed
     = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode", "dd.SetCooperativeLevel 0x8", "ShowCursor 1" };
-inline const char Limitation[] = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
 
 inline std::string Text(HWND window)
 {
