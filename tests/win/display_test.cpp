@@ -18,7 +18,7 @@ HRESULT WINAPI CreateFake(GUID* driver, IDirectDraw** object, IUnknown* outer)
 }
 
 // Every mode in the driver's order, whole records, through a leftover file of the temporary name (gone
-// afterwards), one block freed once; or each failure's text, code and undoing.
+// afterwards), one block freed once, entries up to the last one; or each failure's text, code and undoing.
 TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
 {
     InFreshDirectory();
@@ -50,6 +50,8 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
         EXPECT_EQ(Boxes, c.boxes);
         EXPECT_EQ(ModeCount, c.result ? 0 : 6);
         EXPECT_TRUE(c.result ? !ModeCatalogue : !std::memcmp(ModeCatalogue, six.data(), 6 * sizeof(DDSURFACEDESC)));
+        for (int32_t i = -1; i <= 6; ++i) // none below 0 or at the catalogue's end
+            EXPECT_EQ(CatalogueEntry(i), !c.result && i >= 0 && i < 6 ? &ModeCatalogue[i] : nullptr) << i;
         EXPECT_EQ(FreeModeCatalogue(), c.result ? -1 : 0);
         EXPECT_EQ(FreeModeCatalogue(), -1);
         EXPECT_EQ(DirectDrawObject, nullptr);
@@ -60,8 +62,6 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
         EXPECT_EQ(GetFileAttributesA(ModeFile), INVALID_FILE_ATTRIBUTES);
     }
 }
-
-// ---- The full-screen presenter -------------------------------------------------------------
 
 const std::string Whole = "0,0,640,480";
 const Calls SetUpCalls = { "dd.SetCooperativeLevel 0x11", "dd.SetDisplayMode 640x480x8",

@@ -1,5 +1,4 @@
-// The shell against what users and drivers can do to it: out-of-range views, a re-entered close,
-// a palette object refused, many views in a row, an allocation refused at every step of the start-up.
+// The shell against users and drivers: out-of-range views, a re-entered close, a refused palette, many views, no memory.
 #include <cstdio>
 #include <cstdlib>
 
@@ -109,9 +108,8 @@ int LoadedPictures()
     return loaded;
 }
 
-// The real start-up over the data set QUARVEL_DATA names, each allocation refused in turn: the mode
-// catalogue's ends it with -2, the configuration path's with -3, a picture's (or its check's) leaves
-// that slot empty; every block comes back. (The sound bank here is the recording double.)
+// The real start-up over the data set QUARVEL_DATA names, each allocation refused in turn: the catalogue's ends it
+// with -2, the configuration path's with -3, a picture's leaves its slot empty; every block comes back.
 TEST_F(DisplayTest, EachRefusedAllocationOfTheStartUpGivesItsCodeOrOneEmptySlotAndBalances)
 {
     const char* data = std::getenv("QUARVEL_DATA");

@@ -1,5 +1,4 @@
-// The shell: the start-up chain, the view's activation, the launcher's pages, the loop's keys and quit,
-// the window presenter, the centring, the Display page and the video-modes dialog.
+// The shell: start-up chain, activation, launcher pages, keys and quit, window view, centring, Display page, modes.
 #include <algorithm>
 #include <utility>
 
@@ -10,8 +9,7 @@
 
 namespace {
 
-// Step k failing (0: none; a failure is any result but 0) ends with its code after tearing down
-// the steps before it in reverse; a second shutdown finds nothing set up.
+// Step k failing (any result but 0) ends with its code after tearing down those before it in reverse, once.
 int FailingStep = 0; // 1-based
 bool SetUpSteps[SetupStepCount];
 template <int I> int FakeSetUp()
@@ -157,8 +155,7 @@ TEST_F(LauncherTest, TheLoopHandsKeysToTheDialogManager)
     EXPECT_EQ(Log, Started("full screen 320x240"));
 }
 
-// The window presenter's section is top-down (colour 1 is red); stopping the view releases the presenter
-// WinGStyle names and leaves the other alone.
+// The window view's section is top-down (colour 1 is red); stopping releases only the presenter WinGStyle names.
 TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGStyleNames)
 {
     keep(ProgramPaletteHandle);
@@ -208,13 +205,6 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
         DestroyWindow(w);
 }
 
-// Entries exist from 0 up to the catalogue's last; at its end and below 0 there is none.
-TEST_F(LauncherTest, CatalogueEntriesEndWithTheCatalogue)
-{
-    for (int32_t i = -1; i <= ModeCount; ++i)
-        EXPECT_EQ(CatalogueEntry(i), i >= 0 && i < ModeCount ? &ModeCatalogue[i] : nullptr) << i;
-}
-
 // The Display page preselects 8 bits only, the later of two matches; a new mode keeps the fraction (half
 // up, width to 4s), in the settings, on the trackbars and in their labels.
 TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcrossModes)
@@ -226,14 +216,11 @@ TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcross
         std::vector<DDSURFACEDESC> modes;
         int32_t style, modeXs, modeZs, xs, zs, line, selected, newXs, newZs, newModeXs, newModeZs;
     } cases[] = {
-        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 },
+        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 }, { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
         { {}, 0, 640, 480, 800, 700, -1, 1, 640, 480, 640, 480 }, // more than the mode: the whole mode
-        { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
         { {}, 0, 0, 0, 320, 240, -1, 0, 320, 200, 320, 200 }, // a range ending at 0: the whole mode
-        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 },
-        { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
-        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 },
-        { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
+        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 }, { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
+        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 }, { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
         { { Mode(800, 600, 8), Mode(640, 480, 16) }, 0, 640, 480, 320, 240, -1, 0, 400, 300, 800, 600 },
     };
     for (const auto& c : cases) {

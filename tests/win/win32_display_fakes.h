@@ -1,5 +1,4 @@
-// Scripted DirectDraw fakes logging every call, the display fixture, and the launcher from the test
-// program's own resources over a fake catalogue and logged presenters.
+// Scripted DirectDraw fakes logging every call, the display fixture, and the launcher fixture over them.
 #pragma once
 
 #include <windows.h>
@@ -68,6 +67,11 @@ inline std::string Hex(DWORD value)
     char text[16];
     return std::string(text, wsprintfA(text, "0x%lX", value));
 }
+inline std::string Place(const RECT* r)
+{
+    char text[64] = "whole surface";
+    return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom)) : text;
+}
 
 // clang-format off
 // The answer, and the object handed out when it is DD_OK.
@@ -129,13 +133,6 @@ public:
     NO(GetPixelFormat, LPDDPIXELFORMAT) NO(GetSurfaceDesc, LPDDSURFACEDESC) NO(SetColorKey, DWORD, LPDDCOLORKEY)
     NO(SetClipper, LPDIRECTDRAWCLIPPER) NO(SetOverlayPosition, LONG, LONG) NO(UpdateOverlayDisplay, DWORD)
     NO(GetBltStatus, DWORD) NO(GetCaps, LPDDSCAPS) NO(GetFlipStatus, DWORD)
-
-private:
-    static std::string Place(const RECT* r)
-    {
-        char text[64] = "whole surface";
-        return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom)) : text;
-    }
 };
 
 class FakeDirectDraw : public IDirectDraw {
