@@ -40,8 +40,7 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.result);
-        Answers = c.script;
-        Log.clear(), Boxes.clear();
+        Answers = c.script, Log.clear(), Boxes.clear();
         dd.modes.assign(six.begin(), six.begin() + c.modes);
         // A directory under the file's name: Wine ignores read-only directories, and root writes anyway.
         ASSERT_TRUE(!c.blockFile || CreateDirectoryA(ModeFile, nullptr));
@@ -68,11 +67,9 @@ const Calls SetUpCalls = { "dd.SetCooperativeLevel 0x11", "dd.SetDisplayMode 640
     "dd.CreateSurface 0x21 0x218 1", "primary.GetAttachedSurface 0x4", "dd.CreatePalette 0x4", "primary.SetPalette",
     "ShowCursor 0", "primary.Blt " + Whole, "back.Blt " + Whole };
 
-using FullScreen = DisplayTest;
-
 // A failing step undoes the ones before it and shows its caption; the close after a success shows what
 // the display refused (rdm: the mode, scl: the normal level) and finds nothing the second time.
-TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
+TEST_F(DisplayTest, FullScreenOpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
 {
     EXPECT_STREQ(DDErrorText(0), "No error"); // the one known code that is no failure
     const Calls normal = { "dd.SetCooperativeLevel 0x8" }, desktop = Calls { "dd.RestoreDisplayMode" } + normal;
@@ -95,8 +92,7 @@ TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        Log.clear(), Boxes.clear();
-        Answers = c.script;
+        Answers = c.script, Log.clear(), Boxes.clear();
         EXPECT_EQ(InitFullScreen(), c.result);
         EXPECT_EQ(PrimarySurface == &primary && BackSurface == &back && FullScreenPalette == &palette, !c.result);
         CloseFullScreen();
@@ -110,7 +106,7 @@ TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
 
 // The 320 x 240 viewport of a 640 x 480 mode, (160, 120) to (480, 360), drawn at the locked pitch: Lock -1
 // refused, -2 lost for good, -3 described nothing; bands filled where the backdrop does not reach.
-TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes)
+TEST_F(DisplayTest, FullScreenFramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes)
 {
     const uint8_t Colour = 0x4D, Untouched = 0xEE;
     const LONG Pitch = 400; // wider than the viewport, so a wrong pitch shows
@@ -118,8 +114,7 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
     back.granted.lpSurface = memory.data(), back.granted.lPitch = Pitch;
     Activate();
     const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt", flip = "primary.Flip";
-    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121",
-                      bottom = "back.Blt 160,358,480,360";
+    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121", bottom = "back.Blt 160,358,480,360";
     const Calls Cleared = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
     const Calls Drawn = { "back.Unlock", "back.GetDC", "back.ReleaseDC", "primary.Flip" };
     const DWORD Memory = DDSD_LPSURFACE;
@@ -146,8 +141,7 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
         picture.assign(size_t(BackdropColumns) * c.rows, Colour);
         Backdrop = c.rows ? Bitmap { picture.data(), uint16_t(BackdropColumns), c.rows, 0, 0, uint32_t(picture.size()), 0 } : Bitmap {};
         back.granted.dwFlags = c.fields;
-        Log.clear();
-        Answers = c.script;
+        Answers = c.script, Log.clear();
         EXPECT_EQ(RenderFrame(), c.result);
         EXPECT_EQ(Log, c.log);
         EXPECT_EQ(back.locksHeld, 0); // no path leaves the back buffer locked

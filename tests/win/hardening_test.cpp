@@ -51,9 +51,21 @@ TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
 
 HPALETTE WINAPI NoPalette(const LOGPALETTE*) { return nullptr; }
 
-// A message box pumps messages, and another close may be dispatched while it is up.
-TEST_F(DisplayTest, ACloseDispatchedWhileTheCloseShowsItsBoxFindsNothingLeft)
+// A hundred views in a row release every surface and palette the presenter made; a close dispatched while
+// the close shows its box (a message box pumps messages) finds nothing left.
+TEST_F(DisplayTest, HundredViewsReleaseEverythingAndACloseWithinTheCloseFindsNothingLeft)
 {
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(InitFullScreen(), 0) << i;
+        CloseFullScreen();
+    }
+    std::map<std::string, int> calls; // by method; the back buffer goes with the primary's chain
+    for (const std::string& line : Log)
+        ++calls[line.substr(0, line.find(' '))];
+    EXPECT_EQ(std::vector<int>({ calls["dd.CreateSurface"], calls["primary.Release"], calls["dd.CreatePalette"],
+                  calls["palette.Release"], calls["back.Release"], CursorShown }),
+        std::vector<int>({ 100, 100, 100, 100, 0, 0 }));
+
     ASSERT_EQ(InitFullScreen(), 0);
     Answers = { { "dd.RestoreDisplayMode", { DDERR_GENERIC } } };
     SysMessageBox = [](const char* text, const char* caption) {
@@ -84,30 +96,6 @@ TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
     RemoveDirectoryA("sc");
 }
 
-// A hundred views in a row: every surface and palette the presenter made is released again.
-TEST_F(DisplayTest, HundredFullScreenViewsReleaseEverythingTheyCreate)
-{
-    for (int i = 0; i < 100; ++i) {
-        ASSERT_EQ(InitFullScreen(), 0) << i;
-        CloseFullScreen();
-    }
-    std::map<std::string, int> calls; // by method; the back buffer goes with the primary's chain
-    for (const std::string& line : Log)
-        ++calls[line.substr(0, line.find(' '))];
-    EXPECT_EQ(std::vector<int>({ calls["dd.CreateSurface"], calls["primary.Release"], calls["dd.CreatePalette"],
-                  calls["palette.Release"], calls["back.Release"], CursorShown }),
-        std::vector<int>({ 100, 100, 100, 100, 0, 0 }));
-}
-
-// Pictures that hold data, over every slot.
-int LoadedPictures()
-{
-    int loaded = (Backdrop.pixels != nullptr) + (FloorImage.pixels != nullptr);
-    for (const Bitmap& slot : BitmapSlots)
-        loaded += slot.pixels != nullptr;
-    return loaded;
-}
-
 // The real start-up over the data set QUARVEL_DATA names, each allocation refused in turn: the catalogue's ends it
 // with -2, the configuration path's with -3, a picture's leaves its slot empty; every block comes back.
 TEST_F(DisplayTest, EachRefusedAllocationOfTheStartUpGivesItsCodeOrOneEmptySlotAndBalances)
@@ -119,11 +107,17 @@ TEST_F(DisplayTest, EachRefusedAllocationOfTheStartUpGivesItsCodeOrOneEmptySlotA
     const std::string module = std::string(data) + "\\quarvel.exe";
     SysOverrideModulePath(module.c_str());
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    const auto loadedPictures = [] { // pictures that hold data, over every slot
+        int loaded = (Backdrop.pixels != nullptr) + (FloorImage.pixels != nullptr);
+        for (const Bitmap& slot : BitmapSlots)
+            loaded += slot.pixels != nullptr;
+        return loaded;
+    };
 
     FailAllocationAt(0);
     ASSERT_EQ(InitProgram(instance), 0);
     const uint32_t calls = AllocationCalls();
-    const int pictures = LoadedPictures();
+    const int pictures = loadedPictures();
     FreeProgram();
     ASSERT_GE(calls, 2u + uint32_t(pictures)); // the catalogue, the path, then each picture
     for (uint32_t k = 1; k <= calls; ++k) {
@@ -132,7 +126,7 @@ TEST_F(DisplayTest, EachRefusedAllocationOfTheStartUpGivesItsCodeOrOneEmptySlotA
         FailAllocationAt(k);
         const int code = InitProgram(instance);
         EXPECT_EQ(code, k == 1 ? -2 : k == 2 ? -3 : 0);
-        EXPECT_TRUE(code || LoadedPictures() == pictures - 1) << LoadedPictures() << " of " << pictures;
+        EXPECT_TRUE(code || loadedPictures() == pictures - 1) << loadedPictures() << " of " << pictures;
         FreeProgram();
         EXPECT_EQ(AllocCount - ReleaseCount, outstanding);
     }

@@ -53,8 +53,7 @@ TEST_F(LauncherTest, ActivationSetsAndClearsBitZero)
         { 0, WA_INACTIVE, RunFlagInactive }, { RunFlagInactive, WA_ACTIVE, 0 },
         { RunFlagClosed | RunFlagInactive, WA_CLICKACTIVE, RunFlagClosed }, { RunFlagInactive, WA_CLICKACTIVE, 0 } };
     for (const auto& c : cases) {
-        RunFlags = c.before;
-        Log.clear();
+        RunFlags = c.before, Log.clear();
         SendMessageA(ViewWindow, WM_ACTIVATE, c.state, 0);
         EXPECT_EQ(RunFlags, c.after) << c.state;
         EXPECT_EQ(Log, c.after ? Calls {} : Calls { "reactivate" }) << c.state;
@@ -176,7 +175,6 @@ TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGSt
         EXPECT_EQ(std::count(Log.begin(), Log.end(), "dd.RestoreDisplayMode"), style ? 0 : 1) << style;
         ASSERT_EQ(InitWindowView(), 0);
     }
-    FullScreenStatus = -1;
     CloseWindowView();
     FreeMemoryDC();
     DeleteObject(ProgramPaletteHandle);
