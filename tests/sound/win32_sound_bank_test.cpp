@@ -16,8 +16,8 @@
 
 namespace {
 
-// A player that fails a SND_NOSTOP request while another sound plays, as the platform's does; calls
-// are logged as "try N" (SND_NOSTOP), "cut N" (without it) and "stop", N the slot of the image.
+// A player that fails a SND_NOSTOP request while another sound plays, as the platform's does; calls are
+// logged as "try N" (SND_NOSTOP), "cut N" (without it) and "stop", N the slot of the image.
 using Calls = std::vector<std::string>;
 Calls Played;
 const void* Playing = nullptr;
@@ -71,10 +71,8 @@ TEST_F(SoundBank, TheInterruptionRule)
 {
     // calls: of the last request; previous: its result; playing: the slot playing after it (-1: none)
     const struct { std::vector<int> requests; Calls calls; int previous, playing; } cases[] = {
-        { { 3, 3, 3 }, { "try 3" }, 3, 3 },
-        { { 3, 0 }, { "try 0", "stop", "cut 0" }, 3, 0 },
-        { { 4, -1 }, { "stop" }, 4, -1 },
-        { { 2, 1 }, { "stop" }, 2, -1 },
+        { { 3, 3, 3 }, { "try 3" }, 3, 3 }, { { 3, 0 }, { "try 0", "stop", "cut 0" }, 3, 0 },
+        { { 4, -1 }, { "stop" }, 4, -1 }, { { 2, 1 }, { "stop" }, 2, -1 },
         { { 3, -1, -2, 3 }, { "try 3", "stop", "cut 3" }, -1, 3 },
     };
     for (const auto& c : cases) {
@@ -113,7 +111,7 @@ TEST_F(SoundBank, LoadsEveryFileThatExistsButARefusedImageAndReleasesAfterAStop)
         PlayEffect(k ? files[k - 1] : 1);
         EXPECT_EQ(Playing, nullptr) << k;
     }
-    PlayEffect(4);
+    PlayEffect(3); // slot 4 is the one left empty
     Played.clear();
     EXPECT_EQ(FreeSoundBank(), 0);
     EXPECT_EQ(Played, Calls { "stop" }); // nothing plays from an image about to go

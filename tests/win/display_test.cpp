@@ -1,4 +1,5 @@
 // The display-mode catalogue, the full-screen presenter and its frames, against scripted DirectDraw fakes.
+#include <cstdio>
 #include <cstring>
 
 #include "base/alloc.h"
@@ -17,16 +18,15 @@ HRESULT WINAPI CreateFake(GUID* driver, IDirectDraw** object, IUnknown* outer)
 }
 
 // Every mode in the driver's order, whole records, through a leftover file of the temporary name (gone
-// afterwards), one block freed once; or each failure's text, code and undoing.
+// afterwards), one block freed once, entries up to the last one; or each failure's text, code and undoing.
 TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
 {
     InFreshDirectory();
     DirectDrawCreateFunction = CreateFake;
     Created = &dd;
-    HANDLE old = CreateFileA(ModeFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written;
-    ASSERT_TRUE(WriteFile(old, std::string(1000, '\xAB').data(), 1000, &written, nullptr));
-    CloseHandle(old);
+    FILE* old = std::fopen(ModeFile, "wb");
+    ASSERT_EQ(std::fwrite(std::string(1000, '\xAB').data(), 1, 1000, old), 1000u);
+    std::fclose(old);
     const std::vector<DDSURFACEDESC> six = { Mode(320, 200, 8, 1), Mode(320, 200, 16, 2), Mode(320, 200, 32, 3),
         Mode(640, 480, 8, 4), Mode(640, 480, 8, 5), Mode(1024, 768, 16, 6) };
     const Calls made = { "DirectDrawCreate", "dd.EnumDisplayModes", "dd.Release" };
@@ -40,8 +40,7 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.result);
-        Answers = c.script;
-        Log.clear(), Boxes.clear();
+        Answers = c.script, Log.clear(), Boxes.clear();
         dd.modes.assign(six.begin(), six.begin() + c.modes);
         // A directory under the file's name: Wine ignores read-only directories, and root writes anyway.
         ASSERT_TRUE(!c.blockFile || CreateDirectoryA(ModeFile, nullptr));
@@ -50,6 +49,8 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
         EXPECT_EQ(Boxes, c.boxes);
         EXPECT_EQ(ModeCount, c.result ? 0 : 6);
         EXPECT_TRUE(c.result ? !ModeCatalogue : !std::memcmp(ModeCatalogue, six.data(), 6 * sizeof(DDSURFACEDESC)));
+        for (int32_t i = -1; i <= 6; ++i) // none below 0 or at the catalogue's end
+            EXPECT_EQ(CatalogueEntry(i), !c.result && i >= 0 && i < 6 ? &ModeCatalogue[i] : nullptr) << i;
         EXPECT_EQ(FreeModeCatalogue(), c.result ? -1 : 0);
         EXPECT_EQ(FreeModeCatalogue(), -1);
         EXPECT_EQ(DirectDrawObject, nullptr);
@@ -61,18 +62,14 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
     }
 }
 
-// ---- The full-screen presenter -------------------------------------------------------------
-
 const std::string Whole = "0,0,640,480";
 const Calls SetUpCalls = { "dd.SetCooperativeLevel 0x11", "dd.SetDisplayMode 640x480x8",
     "dd.CreateSurface 0x21 0x218 1", "primary.GetAttachedSurface 0x4", "dd.CreatePalette 0x4", "primary.SetPalette",
     "ShowCursor 0", "primary.Blt " + Whole, "back.Blt " + Whole };
 
-using FullScreen = DisplayTest;
-
 // A failing step undoes the ones before it and shows its caption; the close after a success shows what
 // the display refused (rdm: the mode, scl: the normal level) and finds nothing the second time.
-TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
+TEST_F(DisplayTest, FullScreenOpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
 {
     EXPECT_STREQ(DDErrorText(0), "No error"); // the one known code that is no failure
     const Calls normal = { "dd.SetCooperativeLevel 0x8" }, desktop = Calls { "dd.RestoreDisplayMode" } + normal;
@@ -95,15 +92,12 @@ TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        Log.clear(), Boxes.clear();
-        Answers = c.script;
+        Answers = c.script, Log.clear(), Boxes.clear();
         EXPECT_EQ(InitFullScreen(), c.result);
         EXPECT_EQ(PrimarySurface == &primary && BackSurface == &back && FullScreenPalette == &palette, !c.result);
         CloseFullScreen();
         CloseFullScreen(); // the second finds nothing to do
-        const Calls closed = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode", "dd.SetCooperativeLevel 0x8",
-            "ShowCursor 1" };
-        EXPECT_EQ(Log, c.step ? Calls(SetUpCalls.begin(), SetUpCalls.begin() + c.step) + c.undo : SetUpCalls + closed);
+        EXPECT_EQ(Log, c.step ? Calls(SetUpCalls.begin(), SetUpCalls.begin() + c.step) + c.undo : SetUpCalls + Closed);
         EXPECT_EQ(Boxes, c.boxes);
         EXPECT_EQ(CursorShown, 0);
         EXPECT_TRUE(!PrimarySurface && !BackSurface && !FullScreenPalette);
@@ -112,7 +106,7 @@ TEST_F(FullScreen, OpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
 
 // The 320 x 240 viewport of a 640 x 480 mode, (160, 120) to (480, 360), drawn at the locked pitch: Lock -1
 // refused, -2 lost for good, -3 described nothing; bands filled where the backdrop does not reach.
-TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes)
+TEST_F(DisplayTest, FullScreenFramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes)
 {
     const uint8_t Colour = 0x4D, Untouched = 0xEE;
     const LONG Pitch = 400; // wider than the viewport, so a wrong pitch shows
@@ -120,8 +114,7 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
     back.granted.lpSurface = memory.data(), back.granted.lPitch = Pitch;
     Activate();
     const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt", flip = "primary.Flip";
-    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121",
-                      bottom = "back.Blt 160,358,480,360";
+    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121", bottom = "back.Blt 160,358,480,360";
     const Calls Cleared = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
     const Calls Drawn = { "back.Unlock", "back.GetDC", "back.ReleaseDC", "primary.Flip" };
     const DWORD Memory = DDSD_LPSURFACE;
@@ -146,19 +139,14 @@ TEST_F(FullScreen, FramesLockTheViewportDrawAtTheLockedPitchAndEndWithTheirCodes
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         picture.assign(size_t(BackdropColumns) * c.rows, Colour);
-        Backdrop = {};
-        if (c.rows)
-            Backdrop = { picture.data(), uint16_t(BackdropColumns), c.rows, 0, 0, uint32_t(picture.size()), 0 };
+        Backdrop = c.rows ? Bitmap { picture.data(), uint16_t(BackdropColumns), c.rows, 0, 0, uint32_t(picture.size()), 0 } : Bitmap {};
         back.granted.dwFlags = c.fields;
-        Log.clear();
-        Answers = c.script;
+        Answers = c.script, Log.clear();
         EXPECT_EQ(RenderFrame(), c.result);
         EXPECT_EQ(Log, c.log);
         EXPECT_EQ(back.locksHeld, 0); // no path leaves the back buffer locked
-        for (LONG row = 0; &c == cases && row < 240; ++row) { // the backdrop, 320 pixels a row, at the pitch
-            const uint8_t* line = memory.data() + row * Pitch;
-            ASSERT_TRUE(line[0] == Colour && line[319] == Colour && line[320] == Untouched) << row;
-        }
+        for (size_t at = 0; &c == cases && at < memory.size(); at += Pitch) // the backdrop, 320 pixels a row, at the pitch
+            ASSERT_TRUE(memory[at] == Colour && memory[at + 319] == Colour && memory[at + 320] == Untouched) << at / Pitch;
     }
     // Back in front: surfaces lost meanwhile come back cleared, and kept ones are left alone.
     for (const HRESULT lost : { Lost, HRESULT(DD_OK) }) {

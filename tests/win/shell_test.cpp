@@ -1,5 +1,4 @@
-// The shell: the start-up chain, the view's activation, the launcher's pages, the loop's keys and quit,
-// the window presenter, the centring, the Display page and the video-modes dialog.
+// The shell: start-up chain, activation, launcher pages, keys and quit, window view, centring, Display page, modes.
 #include <algorithm>
 #include <utility>
 
@@ -10,8 +9,7 @@
 
 namespace {
 
-// Step k failing (0: none; a failure is any result but 0) ends with its code after tearing down
-// the steps before it in reverse; a second shutdown finds nothing set up.
+// Step k failing (any result but 0) ends with its code after tearing down those before it in reverse, once.
 int FailingStep = 0; // 1-based
 bool SetUpSteps[SetupStepCount];
 template <int I> int FakeSetUp()
@@ -29,11 +27,10 @@ template <int I> int FakeTearDown()
 
 TEST_F(DisplayTest, AFailureAtStepKTearsDownTheStepsBeforeItInReverseAndEndsWithItsCode)
 {
-    const SetupStep fakes[SetupStepCount] = { { FakeSetUp<0>, FakeTearDown<0>, 0 }, { FakeSetUp<1>, FakeTearDown<1>, 0 },
-        { FakeSetUp<2>, FakeTearDown<2>, 0 }, { FakeSetUp<3>, FakeTearDown<3>, 0 }, { FakeSetUp<4>, FakeTearDown<4>, 0 },
-        { FakeSetUp<5>, FakeTearDown<5>, 0 } };
+    int (*const setUps[])() = { FakeSetUp<0>, FakeSetUp<1>, FakeSetUp<2>, FakeSetUp<3>, FakeSetUp<4>, FakeSetUp<5> };
+    int (*const tearDowns[])() = { FakeTearDown<0>, FakeTearDown<1>, FakeTearDown<2>, FakeTearDown<3>, FakeTearDown<4>, FakeTearDown<5> };
     for (int i = 0; i < SetupStepCount; ++i)
-        keep(ProgramSteps[i]), ProgramSteps[i].setUp = fakes[i].setUp, ProgramSteps[i].tearDown = fakes[i].tearDown;
+        keep(ProgramSteps[i]), ProgramSteps[i].setUp = setUps[i], ProgramSteps[i].tearDown = tearDowns[i];
     const int codes[SetupStepCount + 1] = { 0, -5, -1, -2, -3, -4, -6 };
     for (FailingStep = 0; FailingStep <= SetupStepCount; ++FailingStep) {
         Log.clear();
@@ -56,8 +53,7 @@ TEST_F(LauncherTest, ActivationSetsAndClearsBitZero)
         { 0, WA_INACTIVE, RunFlagInactive }, { RunFlagInactive, WA_ACTIVE, 0 },
         { RunFlagClosed | RunFlagInactive, WA_CLICKACTIVE, RunFlagClosed }, { RunFlagInactive, WA_CLICKACTIVE, 0 } };
     for (const auto& c : cases) {
-        RunFlags = c.before;
-        Log.clear();
+        RunFlags = c.before, Log.clear();
         SendMessageA(ViewWindow, WM_ACTIVATE, c.state, 0);
         EXPECT_EQ(RunFlags, c.after) << c.state;
         EXPECT_EQ(Log, c.after ? Calls {} : Calls { "reactivate" }) << c.state;
@@ -81,7 +77,9 @@ TEST_F(LauncherTest, APageThatFailsToLoadLosesOnlyItsTab)
     EXPECT_EQ(Boxes, Calls { "function failed: FindResource() in InitTabControl()" });
     Calls applied;
     for (int position = 0; position < int(SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0)); ++position) {
-        ChooseTab(position);
+        SendMessageA(Tab(), TCM_SETCURSEL, WPARAM(position), 0); // as a click: the selection, then the notice
+        NMHDR header = { Tab(), 1011, UINT(TCN_SELCHANGE) };
+        SendMessageA(launcher, WM_NOTIFY, 1011, LPARAM(&header));
         EXPECT_EQ(Control(1004) != nullptr, position == 0) << position; // the Display page's mode list
         Log.clear();
         ScrUseXs = 100; // refused: Go goes no further than the page
@@ -156,8 +154,7 @@ TEST_F(LauncherTest, TheLoopHandsKeysToTheDialogManager)
     EXPECT_EQ(Log, Started("full screen 320x240"));
 }
 
-// The window presenter's section is top-down (colour 1 is red); stopping the view releases the presenter
-// WinGStyle names and leaves the other alone.
+// The window view's section is top-down (colour 1 is red); stopping releases only the presenter WinGStyle names.
 TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGStyleNames)
 {
     keep(ProgramPaletteHandle);
@@ -178,7 +175,6 @@ TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGSt
         EXPECT_EQ(std::count(Log.begin(), Log.end(), "dd.RestoreDisplayMode"), style ? 0 : 1) << style;
         ASSERT_EQ(InitWindowView(), 0);
     }
-    FullScreenStatus = -1;
     CloseWindowView();
     FreeMemoryDC();
     DeleteObject(ProgramPaletteHandle);
@@ -207,13 +203,6 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
         DestroyWindow(w);
 }
 
-// Entries exist from 0 up to the catalogue's last; at its end and below 0 there is none.
-TEST_F(LauncherTest, CatalogueEntriesEndWithTheCatalogue)
-{
-    for (int32_t i = -1; i <= ModeCount; ++i)
-        EXPECT_EQ(CatalogueEntry(i), i >= 0 && i < ModeCount ? &ModeCatalogue[i] : nullptr) << i;
-}
-
 // The Display page preselects 8 bits only, the later of two matches; a new mode keeps the fraction (half
 // up, width to 4s), in the settings, on the trackbars and in their labels.
 TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcrossModes)
@@ -225,14 +214,11 @@ TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcross
         std::vector<DDSURFACEDESC> modes;
         int32_t style, modeXs, modeZs, xs, zs, line, selected, newXs, newZs, newModeXs, newModeZs;
     } cases[] = {
-        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 },
+        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 }, { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
         { {}, 0, 640, 480, 800, 700, -1, 1, 640, 480, 640, 480 }, // more than the mode: the whole mode
-        { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
         { {}, 0, 0, 0, 320, 240, -1, 0, 320, 200, 320, 200 }, // a range ending at 0: the whole mode
-        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 },
-        { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
-        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 },
-        { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
+        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 }, { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
+        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 }, { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
         { { Mode(800, 600, 8), Mode(640, 480, 16) }, 0, 640, 480, 320, 240, -1, 0, 400, 300, 800, 600 },
     };
     for (const auto& c : cases) {
@@ -261,22 +247,21 @@ TEST_F(LauncherTest, ModesInfoWrapsAroundFromZeroAtEachOpening)
 {
     const int Previous = 1015, Next = 1016;
     // shown: before the first press and after each
-    const struct { int count; std::vector<int> presses, shown; } cases[] = {
-        { 3, { Previous, Next, Next, Next, Next, Previous }, { 0, 2, 0, 1, 2, 0, 2 } }, { 1, { Previous, Next }, { 0, 0, 0 } } };
+    const struct { std::vector<DDSURFACEDESC> modes; std::vector<int> presses, shown; } cases[] = {
+        { { Mode(320, 240, 8), Mode(480, 240, 8), Mode(640, 240, 8) }, { Previous, Next, Next, Next, Next, Previous },
+            { 0, 2, 0, 1, 2, 0, 2 } },
+        { { Mode(320, 240, 8) }, { Previous, Next }, { 0, 0, 0 } } };
     ASSERT_NE(OpenLauncher(), nullptr);
     const uint32_t allocs = AllocCount, releases = ReleaseCount;
     for (const auto& c : cases) {
-        std::vector<DDSURFACEDESC> modes;
-        for (int i = 0; i < c.count; ++i)
-            modes.push_back(Mode(320 + 160 * i, 240, 8));
-        UseCatalogue(modes);
+        UseCatalogue(c.modes);
         HWND info = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(106), launcher, ModesInfoDialogProc, 0);
         EXPECT_EQ(Text(info), "DirectDraw Video Modes Info");
         for (size_t i = 0; i < c.shown.size(); ++i) {
             const std::string report = Text(GetDlgItem(info, 1013));
             EXPECT_EQ(report.substr(0, report.find('\r')),
                 "Mode Index: " + std::to_string(c.shown[i]) + " (" + std::to_string(320 + 160 * c.shown[i]) + "x240x8)")
-                << c.count << " " << i;
+                << c.modes.size() << " " << i;
             if (i < c.presses.size())
                 Press(info, c.presses[i]);
         }

@@ -1,5 +1,4 @@
-// Scripted DirectDraw fakes logging every call, the display fixture, and the launcher from the test
-// program's own resources over a fake catalogue and logged presenters.
+// Scripted DirectDraw fakes logging every call, the display fixture, and the launcher fixture over them.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +16,6 @@
 #include "base/settings.h"
 #include "base/sys.h"
 #include "render/bitmap.h"
-#include "render/trig.h"
 #include "win32/app/win32_frame.h"
 #include "win32/app/win32_program.h"
 #include "win32/app/win32_view_window.h"
@@ -69,6 +67,11 @@ inline std::string Hex(DWORD value)
     char text[16];
     return std::string(text, wsprintfA(text, "0x%lX", value));
 }
+inline std::string Place(const RECT* r)
+{
+    char text[64] = "whole surface";
+    return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom)) : text;
+}
 
 // clang-format off
 // The answer, and the object handed out when it is DD_OK.
@@ -82,8 +85,8 @@ template <typename T> HRESULT HandOut(HRESULT answer, T** made, T* object) { ret
 class FakePalette : public IDirectDrawPalette {
 public:
     UNKNOWN("palette")
-    NO(GetCaps, LPDWORD) NO(GetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
-    NO(Initialize, LPDIRECTDRAW, DWORD, LPPALETTEENTRY) NO(SetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
+    NO(GetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY) NO(Initialize, LPDIRECTDRAW, DWORD, LPPALETTEENTRY)
+    NO(GetCaps, LPDWORD) NO(SetEntries, DWORD, DWORD, DWORD, LPPALETTEENTRY)
 };
 
 // One fake for the primary and the back buffer; the name prefixes its log lines.
@@ -92,7 +95,7 @@ public:
     explicit FakeSurface(const char* surfaceName) : name(surfaceName) { }
     std::string name;
     IDirectDrawSurface* attached = nullptr; // what GetAttachedSurface hands out
-    DDSURFACEDESC granted = {}; // flags, memory and pitch a granted Lock reports
+    DDSURFACEDESC granted = {}; // what a granted Lock describes
     int locksHeld = 0;
 
     UNKNOWN(name)
@@ -113,33 +116,23 @@ public:
     {
         const bool plain = flags == DDLOCK_WAIT && description->dwSize == sizeof(DDSURFACEDESC) && !event;
         const HRESULT result = Answer(name + ".Lock", Place(r) + (plain ? "" : " odd arguments"));
-        if (result == DD_OK) {
-            description->dwFlags = granted.dwFlags, description->lpSurface = granted.lpSurface;
-            description->lPitch = granted.lPitch;
-            ++locksHeld;
-        }
+        if (result == DD_OK)
+            *description = granted, ++locksHeld;
         return result;
     }
     STDMETHOD(ReleaseDC)(HDC dc) override { return Answer(name + ".ReleaseDC", dc ? "another context" : ""); }
     STDMETHOD(Restore)() override { return Answer(name + ".Restore"); }
     STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE palette) override { return Answer(name + ".SetPalette", palette ? "" : "null"); }
     STDMETHOD(Unlock)(LPVOID data) override { return --locksHeld, Answer(name + ".Unlock", data == granted.lpSurface ? "" : "another pointer"); }
-    NO(AddAttachedSurface, LPDIRECTDRAWSURFACE) NO(AddOverlayDirtyRect, LPRECT) NO(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    NO(GetOverlayPosition, LPLONG, LPLONG) NO(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
+    NO(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) NO(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
     NO(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) NO(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
-    NO(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetBltStatus, DWORD) NO(GetCaps, LPDDSCAPS)
-    NO(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetClipper, LPDIRECTDRAWCLIPPER*)
-    NO(GetColorKey, DWORD, LPDDCOLORKEY) NO(GetFlipStatus, DWORD) NO(GetOverlayPosition, LPLONG, LPLONG)
-    NO(GetPalette, LPDIRECTDRAWPALETTE*) NO(GetPixelFormat, LPDDPIXELFORMAT) NO(GetSurfaceDesc, LPDDSURFACEDESC)
-    NO(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC) NO(SetClipper, LPDIRECTDRAWCLIPPER) NO(UpdateOverlayDisplay, DWORD)
-    NO(SetColorKey, DWORD, LPDDCOLORKEY) NO(SetOverlayPosition, LONG, LONG) NO(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
-    NO(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
-
-private:
-    static std::string Place(const RECT* r)
-    {
-        char text[64] = "whole surface";
-        return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom)) : text;
-    }
+    NO(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK) NO(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC)
+    NO(AddAttachedSurface, LPDIRECTDRAWSURFACE) NO(AddOverlayDirtyRect, LPRECT) NO(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    NO(GetClipper, LPDIRECTDRAWCLIPPER*) NO(GetColorKey, DWORD, LPDDCOLORKEY) NO(GetPalette, LPDIRECTDRAWPALETTE*)
+    NO(GetPixelFormat, LPDDPIXELFORMAT) NO(GetSurfaceDesc, LPDDSURFACEDESC) NO(SetColorKey, DWORD, LPDDCOLORKEY)
+    NO(SetClipper, LPDIRECTDRAWCLIPPER) NO(SetOverlayPosition, LONG, LONG) NO(UpdateOverlayDisplay, DWORD)
+    NO(GetBltStatus, DWORD) NO(GetCaps, LPDDSCAPS) NO(GetFlipStatus, DWORD)
 };
 
 class FakeDirectDraw : public IDirectDraw {
@@ -175,28 +168,24 @@ public:
     {
         return Answer("dd.SetDisplayMode", std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth));
     }
-    NO(Compact) NO(CreateClipper, DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) NO(FlipToGDISurface) NO(GetScanLine, LPDWORD)
-    NO(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) NO(GetCaps, LPDDCAPS, LPDDCAPS)
-    NO(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetDisplayMode, LPDDSURFACEDESC)
-    NO(GetFourCCCodes, LPDWORD, LPDWORD) NO(GetGDISurface, LPDIRECTDRAWSURFACE*) NO(GetMonitorFrequency, LPDWORD)
-    NO(GetVerticalBlankStatus, WINBOOL*) NO(Initialize, GUID*) NO(WaitForVerticalBlank, DWORD, HANDLE)
+    NO(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) NO(GetGDISurface, LPDIRECTDRAWSURFACE*)
+    NO(Compact) NO(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) NO(WaitForVerticalBlank, DWORD, HANDLE)
+    NO(CreateClipper, DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) NO(GetFourCCCodes, LPDWORD, LPDWORD) NO(Initialize, GUID*)
+    NO(GetDisplayMode, LPDDSURFACEDESC) NO(GetMonitorFrequency, LPDWORD) NO(GetVerticalBlankStatus, WINBOOL*)
+    NO(FlipToGDISurface) NO(GetCaps, LPDDCAPS, LPDDCAPS) NO(GetScanLine, LPDWORD)
 };
 #undef NO
 #undef UNKNOWN
 // clang-format on
 
 // Puts each process-wide record it was handed back as it found it, when the test ends.
-class Kept {
-public:
-    template <typename T> void operator()(T& record) { undo.push_back([&record, saved = record] { record = saved; }); }
+struct Kept : std::vector<std::function<void()>> {
+    template <typename... T> void operator()(T&... records) { (push_back([&records, saved = records] { records = saved; }), ...); }
     ~Kept()
     {
-        for (; !undo.empty(); undo.pop_back())
-            undo.back()();
+        for (; !empty(); pop_back())
+            back()();
     }
-
-private:
-    std::vector<std::function<void()>> undo;
 };
 
 // The display records wired to fakes: a 640 x 480 mode, a 320 x 240 viewport, an empty backdrop.
@@ -204,9 +193,8 @@ class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        keep(DirectDrawObject), keep(DirectDrawCreateFunction), keep(SysMessageBox), keep(ShowCursorFunction);
-        keep(ViewWindow), keep(WinGStyle), keep(LastModeXs), keep(LastModeZs), keep(Projection);
-        keep(Backdrop), keep(ProgramPalette), keep(PrimarySurface), keep(BackSurface), keep(FullScreenPalette), keep(FullScreenStatus);
+        keep(DirectDrawObject, DirectDrawCreateFunction, SysMessageBox, ShowCursorFunction, ViewWindow, WinGStyle, LastModeXs);
+        keep(LastModeZs, Projection, Backdrop, ProgramPalette, PrimarySurface, BackSurface, FullScreenPalette, FullScreenStatus);
         dd.primary = &primary, dd.palette = &palette, primary.attached = &back;
         DirectDrawObject = &dd, SysMessageBox = RecordBox, ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
@@ -215,22 +203,18 @@ protected:
         SetProjectionBounds();
         Backdrop = {}, CursorShown = 0;
         Log.clear(), Boxes.clear(), Answers.clear();
+        GetCurrentDirectoryA(MAX_PATH, previous);
     }
     void TearDown() override
     {
-        if (!directory.empty())
-            SetCurrentDirectoryA(previous), RemoveDirectoryA(directory.c_str());
+        SetCurrentDirectoryA(previous);
+        RemoveDirectoryA(directory.c_str()); // none: a harmless failure
     }
     // The state a successful InitFullScreen leaves, without its calls.
-    void Activate()
-    {
-        PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette;
-        FullScreenStatus = 0;
-    }
+    void Activate() { PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette, FullScreenStatus = 0; }
     // A fresh, empty current directory of the test's own, removed when the test ends.
     void InFreshDirectory()
     {
-        GetCurrentDirectoryA(MAX_PATH, previous);
         directory = "quarvel-" + std::to_string(GetCurrentProcessId()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA(directory.c_str(), nullptr);
         SetCurrentDirectoryA(directory.c_str());
@@ -241,7 +225,7 @@ protected:
     FakeSurface primary { "primary" }, back { "back" };
     FakePalette palette;
     std::string directory;
-    char previous[MAX_PATH];
+    char previous[MAX_PATH]; // the current directory, put back when the test ends
 };
 
 // The presenters, the music and the reactivation log what they were asked; presenters fail on request.
@@ -254,10 +238,11 @@ inline int LogPresenter(const char* which)
 }
 inline Calls Started(const std::string& presenter)
 {
-    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0",
-        "reactivate" };
+    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0", "reactivate" };
 }
-inline const char Limitation[] = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
+// What closing an open full-screen view calls.
+inline const Calls Closed
+    = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode", "dd.SetCooperativeLevel 0x8", "ShowCursor 1" };
 
 inline std::string Text(HWND window)
 {
@@ -279,21 +264,18 @@ protected:
     void SetUp() override
     {
         DisplayTest::SetUp();
-        keep(Launcher), keep(CurrentPage), keep(JumpToDX), keep(ScrUseXs), keep(ScrUseZs), keep(SelectedMode);
-        keep(RunFlags), keep(DesktopWidth), keep(DesktopHeight), keep(ModeCatalogue), keep(ModeCount);
-        keep(MusicCommand), keep(ReactivateDisplayFunction), keep(InitFullScreenFunction);
-        keep(InitWindowViewFunction), keep(RenderFrameFunction);
+        keep(Launcher, CurrentPage, JumpToDX, ScrUseXs, ScrUseZs, SelectedMode, RunFlags, DesktopWidth, DesktopHeight);
+        keep(ModeCatalogue, ModeCount, MusicCommand, ReactivateDisplayFunction, InitFullScreenFunction, InitWindowViewFunction);
+        keep(RenderFrameFunction);
         for (TabPage& page : TabPages)
             keep(page);
         MusicCommand = [](const char* command) { Log.push_back(std::string("music ") + command); };
         ReactivateDisplayFunction = [] { Log.push_back("reactivate"); };
         InitFullScreenFunction = [] { return LogPresenter("full screen"); };
         InitWindowViewFunction = [] { return LogPresenter("window"); };
-        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240;
-        DesktopWidth = 1024, DesktopHeight = 768;
+        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240, DesktopWidth = 1024, DesktopHeight = 768;
         RunFlags = RunFlagClosed;
-        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8),
-            Mode(1024, 768, 8) });
+        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8), Mode(1024, 768, 8) });
         ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
     }
     void TearDown() override
@@ -312,23 +294,11 @@ protected:
     HWND OpenLauncher()
     {
         DestroyWindow(launcher);
-        Launcher = launcher
-            = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
-        return launcher;
+        return Launcher = launcher = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
     }
     HWND Tab() const { return GetDlgItem(launcher, 1011); }
     HWND Control(int id) const { return GetDlgItem(CurrentPage, id); }
-    // As a click does: the selection moves, then the launcher is told.
-    void ChooseTab(int position)
-    {
-        SendMessageA(Tab(), TCM_SETCURSEL, WPARAM(position), 0);
-        NMHDR header = { Tab(), 1011, UINT(TCN_SELCHANGE) };
-        SendMessageA(launcher, WM_NOTIFY, 1011, LPARAM(&header));
-    }
-    void Press(HWND dialog, int id)
-    {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-    }
+    void Press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id))); }
 
     HWND launcher = nullptr;
     std::vector<DDSURFACEDESC> catalogue;
