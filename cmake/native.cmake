@@ -87,3 +87,11 @@ if(QUARVEL_FUZZ)
     target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
   endforeach()
 endif()
+
+# The native program's effect bank on SDL's dummy audio device.
+add_executable(sdl_tests ${CMAKE_SOURCE_DIR}/tests/sdl/audio_test.cpp ${SRC}/sdl/audio.cpp)
+target_include_directories(sdl_tests PRIVATE ${SRC})
+target_link_libraries(sdl_tests PRIVATE SDL2::SDL2 SDL2_mixer::SDL2_mixer GTest::gtest_main)
+target_compile_definitions(sdl_tests PRIVATE QUARVEL_TOOL="$<TARGET_FILE:quarvel-tool>")
+add_dependencies(sdl_tests quarvel-tool)
+add_test(NAME sdl_native COMMAND sdl_tests)
