@@ -51,12 +51,16 @@ foreach(arch 32 64)
 endforeach()
 
 # The native front end end to end: no Wine.
-add_test(NAME e2e_test-sdl COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl ${CMAKE_SOURCE_DIR}/dist)
+file(GLOB SDL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl*)
+foreach(script ${SDL_E2E_TESTS})
+  get_filename_component(name ${script} NAME)
+  add_test(NAME e2e_${name} COMMAND ${script} ${CMAKE_SOURCE_DIR}/dist)
+endforeach()
 
 # Every Wine tier once for each architecture this machine runs.
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run)
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-*)
-list(REMOVE_ITEM E2E_TESTS ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl)
+list(REMOVE_ITEM E2E_TESTS ${SDL_E2E_TESTS})
 foreach(arch ${QUARVEL_WINE_ARCHS})
   set(win ${QUARVEL_BUILD}/win${arch})
   add_test(NAME core_wine${arch} COMMAND ${WINE_RUN} ${arch} ${win}/core_tests.exe)
