@@ -61,14 +61,15 @@ bool ParseInt(const std::string& text, int32_t* value)
     return true;
 }
 
+const struct {
+    const char* name;
+    int32_t key;
+} KeyNames[] = { { "up", KeyUp }, { "down", KeyDown }, { "left", KeyLeft }, { "right", KeyRight }, { "a", KeyA },
+    { "z", KeyZ } };
+
 bool KeyByName(const std::string& name, int32_t* key)
 {
-    static const struct {
-        const char* name;
-        int32_t key;
-    } keys[] = { { "up", KeyUp }, { "down", KeyDown }, { "left", KeyLeft }, { "right", KeyRight },
-        { "a", KeyA }, { "z", KeyZ } };
-    for (const auto& k : keys)
+    for (const auto& k : KeyNames)
         if (name == k.name) {
             *key = k.key;
             return true;
@@ -76,13 +77,34 @@ bool KeyByName(const std::string& name, int32_t* key)
     return false;
 }
 
+// The words of a header line after the first: "viewport WxH" and "view X,Y,HEIGHT,ANGLE".
+std::string ParseHeader(const std::vector<std::string>& w, KeyScript* script)
+{
+    for (size_t i = 0; i < w.size(); i += 2) {
+        const bool last = i + 1 == w.size();
+        if (w[i] == "viewport" && !last && script->width == 0) {
+            if (!ParseViewport(w[i + 1].c_str(), &script->width, &script->height))
+                return "the viewport must be WxH, each 128..2048, not \"" + w[i + 1] + "\"";
+        } else if (w[i] == "view" && !last && !script->haveView) {
+            if (!ParseView(w[i + 1].c_str(), script->view))
+                return "the view must be X,Y,HEIGHT,ANGLE, not \"" + w[i + 1] + "\"";
+            script->haveView = true;
+        } else {
+            return "expected \"viewport WxH\" and \"view X,Y,HEIGHT,ANGLE\", once each";
+        }
+    }
+    return "";
+}
+
 } // namespace
 
 const FramePresenter BufferPresenter = { ClearBufferBands, AcquireBuffer, nullptr };
 
-bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std::string* error)
+bool ParseKeyScript(const std::string& text, KeyScript* script, std::string* error)
 {
-    events->clear();
+    *script = KeyScript();
+    std::vector<KeyEvent>* events = &script->events;
+    bool header = false;
     std::istringstream in(text);
     std::string line;
     int32_t number = 0;
@@ -99,13 +121,32 @@ bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std:
             continue;
         auto fail = [&](const std::string& why) {
             *error = "line " + std::to_string(number) + ": " + why;
-            events->clear();
+            *script = KeyScript();
             return false;
         };
+        if (script->end != 0)
+            return fail("nothing may follow the end");
+        if (w[0] == "viewport" || w[0] == "view") {
+            if (header || !events->empty())
+                return fail("the header line comes once, before the events");
+            header = true;
+            if (const std::string wrong = ParseHeader(w, script); !wrong.empty())
+                return fail(wrong);
+            continue;
+        }
         KeyEvent e {};
         e.line = number;
         if (!ParseInt(w[0], &e.frame))
             return fail("frame number expected, not \"" + w[0] + "\"");
+        if (w.size() == 2 && w[1] == "end") {
+            for (const KeyEvent& earlier : *events)
+                if (earlier.frame >= e.frame)
+                    return fail("the end must come after the last event's frame");
+            if (e.frame == 0)
+                return fail("the end must be frame 1 or later");
+            script->end = e.frame;
+            continue;
+        }
         if (w.size() < 3)
             return fail("expected FRAME down|up KEY");
         if (w[1] == "down")
@@ -126,7 +167,7 @@ bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std:
     return true;
 }
 
-bool LoadKeyScript(const std::string& path, std::vector<KeyEvent>* events, std::string* error)
+bool LoadKeyScript(const std::string& path, KeyScript* script, std::string* error)
 {
     // A folder opens as a stream on Linux and reads as nothing: it is no script.
     std::error_code ec;
@@ -137,11 +178,47 @@ bool LoadKeyScript(const std::string& path, std::vector<KeyEvent>* events, std::
     }
     std::ostringstream text;
     text << in.rdbuf();
-    if (!ParseKeyScript(text.str(), events, error)) {
+    if (!ParseKeyScript(text.str(), script, error)) {
         *error = path + ": " + *error;
         return false;
     }
     return true;
+}
+
+std::string KeyScriptHeader(int32_t width, int32_t height, const int32_t view[4])
+{
+    char line[128];
+    std::snprintf(line, sizeof line, "viewport %dx%d view %d,%d,%d,%d\n", width, height, view[0], view[1], view[2],
+        view[3]);
+    return line;
+}
+
+std::string KeyScriptEvent(int32_t frame, bool down, int32_t key, bool ctrl)
+{
+    const char* name = "?";
+    for (const auto& k : KeyNames)
+        if (k.key == key)
+            name = k.name;
+    return std::to_string(frame) + (down ? " down " : " up ") + name + (down && ctrl ? " ctrl\n" : "\n");
+}
+
+std::string KeyScriptEnd(int32_t frames)
+{
+    return std::to_string(frames) + " end\n";
+}
+
+bool ParseView(const char* text, int32_t view[4])
+{
+    std::istringstream in(text);
+    for (int i = 0; i < 4; ++i) {
+        long long value;
+        if (!(in >> value) || value < INT32_MIN || value > INT32_MAX)
+            return false;
+        view[i] = int32_t(value);
+        if (i < 3 && in.get() != ',')
+            return false;
+    }
+    return in.peek() == std::char_traits<char>::eof();
 }
 
 size_t PlayKeyEvents(const std::vector<KeyEvent>& events, size_t next, int32_t frame)

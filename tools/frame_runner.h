@@ -17,14 +17,34 @@ struct KeyEvent {
     int32_t line; // in the script, from 1
 };
 
+// A key script: its events, and what its header and end lines say (0 where they say nothing).
+struct KeyScript {
+    std::vector<KeyEvent> events;
+    int32_t width = 0, height = 0; // the viewport
+    bool haveView = false;
+    int32_t view[4] = {}; // x, y, height, angle of the start view
+    int32_t end = 0; // frames in the recording
+};
+
 // Parses a key script: one event a line, "FRAME down KEY [ctrl]" or "FRAME up KEY", KEY one of
-// up down left right a z; '#' starts a comment. Events come back ordered by frame, in script
-// order within a frame. On a bad line: false, and error names the line and what is wrong.
-bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std::string* error);
+// up down left right a z; '#' starts a comment. Before the events, one header line may name the
+// viewport and the start view ("viewport WxH view X,Y,HEIGHT,ANGLE", either or both); after
+// them, "FRAME end" may say how many frames the script runs. Events come back ordered by frame,
+// in script order within a frame. On a bad line: false, and error names the line and what is
+// wrong.
+bool ParseKeyScript(const std::string& text, KeyScript* script, std::string* error);
 
 // Reads and parses a key script file. On failure: false, and error names the file and, for a
 // bad line, the line and what is wrong.
-bool LoadKeyScript(const std::string& path, std::vector<KeyEvent>* events, std::string* error);
+bool LoadKeyScript(const std::string& path, KeyScript* script, std::string* error);
+
+// The lines a recording is made of, each with its newline.
+std::string KeyScriptHeader(int32_t width, int32_t height, const int32_t view[4]);
+std::string KeyScriptEvent(int32_t frame, bool down, int32_t key, bool ctrl);
+std::string KeyScriptEnd(int32_t frames);
+
+// "X,Y,HEIGHT,ANGLE", four 32-bit numbers.
+bool ParseView(const char* text, int32_t view[4]);
 
 // Presses and releases the events of frame `frame`, starting at events[next]; returns the index
 // of the first event of a later frame.

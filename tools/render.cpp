@@ -1,4 +1,5 @@
 // quarvel-tool render: frames of a data folder without a window, as PNG, raw indices and a state trace.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -34,20 +35,6 @@ int Failure(const std::string& why)
     return 1;
 }
 
-bool ParseView(const char* text, int32_t v[4])
-{
-    std::istringstream in(text);
-    for (int i = 0; i < 4; ++i) {
-        long long value;
-        if (!(in >> value) || value < INT32_MIN || value > INT32_MAX)
-            return false;
-        v[i] = int32_t(value);
-        if (i < 3 && in.get() != ',')
-            return false;
-    }
-    return in.peek() == std::char_traits<char>::eof();
-}
-
 // One trace line: the viewer, the axes, the target state, every record in table order, the
 // sounds requested during the frame and the frame's CRC.
 void PrintTrace(int32_t frame, uint32_t crc)
@@ -73,7 +60,7 @@ void PrintTrace(int32_t frame, uint32_t crc)
 int RenderCommand(int argc, char** argv)
 {
     std::string dir, keysPath, outPath, rawPath;
-    int32_t frames = 1, width = 0, height = 0;
+    int32_t frames = 0, width = 0, height = 0; // 0: from the key script, else 1 frame and fc.ini's size
     int32_t view[4];
     bool haveView = false, trace = false;
     for (int i = 0; i < argc; ++i) {
@@ -111,11 +98,21 @@ int RenderCommand(int argc, char** argv)
     if (dir.empty())
         return UsageError("--dir is required");
 
-    std::vector<KeyEvent> events;
+    // A recording says how it was made; the arguments may still say otherwise.
+    KeyScript script;
     if (!keysPath.empty()) {
         std::string error;
-        if (!LoadKeyScript(keysPath, &events, &error))
+        if (!LoadKeyScript(keysPath, &script, &error))
             return Failure(error);
+    }
+    const std::vector<KeyEvent>& events = script.events;
+    if (frames == 0)
+        frames = script.end ? script.end : 1;
+    if (width == 0)
+        width = script.width, height = script.height;
+    if (!haveView && script.haveView) {
+        std::copy(script.view, script.view + 4, view);
+        haveView = true;
     }
     // The outputs are named relative to where we were started, not to the data folder.
     if (!outPath.empty())

@@ -14,6 +14,7 @@
 #include "base/settings.h"
 #include "frame_runner.h"
 #include "palette.h"
+#include "render/trig.h"
 #include "sdl/audio.h"
 #include "sdl/screen.h"
 #include "sound/sound.h"
@@ -27,18 +28,19 @@ constexpr int WindowFailed = -1;
 constexpr int ConfigFailed = -3;
 
 const char Usage[] = "usage: quarvel-sdl [--dir DIR] [--viewport WxH] [--scale N] [--rate N] [--keys FILE]\n"
-                     "                   [--frames N] [--screenshot FILE.png] [--mute] [--stats]\n";
+                     "                   [--record FILE] [--frames N] [--screenshot FILE.png] [--mute] [--stats]\n";
 const char Help[] = "  --dir DIR          the data folder with fc.ini, sc/, snd/, mus/ (default: here)\n"
                     "  --viewport WxH     the view's size, 128..2048 each (default: fc.ini's screen usage)\n"
                     "  --scale N          window at N times the view (default: the largest that fits)\n"
                     "  --rate N           world steps a second (default 60; 0: as fast as it goes)\n"
-                    "  --keys FILE        replay a key script in the format of quarvel-tool render\n"
+                    "  --keys FILE        replay a key script or a recording (as quarvel-tool render does)\n"
+                    "  --record FILE      record every key the view takes, as a key script to replay\n"
                     "  --frames N         end with 0 after N frames\n"
                     "  --screenshot FILE  write the last frame as PNG\n"
                     "  --mute             no sound, no music\n"
                     "  --stats            print frames, seconds, the renderer and the view (X,Y,HEIGHT,ANGLE) at the end\n"
                     "keys: arrows walk and turn (Ctrl: single steps), A and Z raise and lower the eye,\n"
-                    "      F11 or Alt+Enter full screen, Escape ends\n";
+                    "      F11 or Alt+Enter full screen, F12 a screenshot (quarvel-NNNN.png), Escape ends\n";
 
 struct Options {
     std::string dir = ".";
@@ -46,7 +48,7 @@ struct Options {
     int32_t scale = 0; // 0: the largest whole factor that fits the desktop
     int32_t rate = 60; // world steps a second; 0 uncapped
     int32_t frames = 0; // 0: until Escape or the window's close
-    std::string keys, screenshot;
+    std::string keys, record, screenshot;
     bool mute = false, stats = false;
 };
 
@@ -80,7 +82,7 @@ std::string ParseArguments(int argc, char** argv, Options* o)
             continue;
         }
         const bool takesValue = arg == "--dir" || arg == "--viewport" || arg == "--scale" || arg == "--rate"
-            || arg == "--keys" || arg == "--frames" || arg == "--screenshot";
+            || arg == "--keys" || arg == "--record" || arg == "--frames" || arg == "--screenshot";
         if (!takesValue)
             return "unknown argument " + arg;
         if (i + 1 >= argc)
@@ -90,6 +92,8 @@ std::string ParseArguments(int argc, char** argv, Options* o)
             o->dir = value;
         else if (arg == "--keys")
             o->keys = value;
+        else if (arg == "--record")
+            o->record = value;
         else if (arg == "--screenshot")
             o->screenshot = value;
         else if (arg == "--viewport" && !ParseViewport(value, &o->width, &o->height))
@@ -101,6 +105,8 @@ std::string ParseArguments(int argc, char** argv, Options* o)
         else if (arg == "--frames" && !ParseCount(value, 1, &o->frames))
             return "--frames needs a count of at least 1";
     }
+    if (!o->keys.empty() && !o->record.empty())
+        return "--keys and --record do not go together: a replay is recorded already";
     return "";
 }
 
@@ -140,13 +146,70 @@ int32_t ViewKeyOf(SDL_Keycode key)
     }
 }
 
+// The folder the program was started in, where F12's screenshots go.
+std::string StartFolder;
+
+// The next free quarvel-NNNN.png there, "" when all are taken.
+std::string NextScreenshotName()
+{
+    for (int n = 1; n <= 9999; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "quarvel-%04d.png", n);
+        const std::string path = StartFolder + "/" + name;
+        if (access(path.c_str(), F_OK) != 0)
+            return path;
+    }
+    return "";
+}
+
+// F12: the frame on the screen, at the view's own size. frames: how many have been drawn.
+void TakeScreenshot(int32_t frames)
+{
+    if (frames == 0)
+        return;
+    const std::string path = NextScreenshotName();
+    std::string error;
+    if (path.empty())
+        std::fprintf(stderr, "quarvel-sdl: no free quarvel-NNNN.png name left in %s\n", StartFolder.c_str());
+    else if (!WriteIndexedPng(path, RawFrame(), Projection.ProjXs, Projection.ProjZs, &error))
+        std::fprintf(stderr, "quarvel-sdl: %s\n", error.c_str());
+    else
+        std::printf("quarvel-sdl: %s shows frame %d (quarvel-tool render --frames %d draws it)\n", path.c_str(),
+            frames - 1, frames);
+    std::fflush(stdout);
+}
+
+// The recording: its file, and the key lines of the frame being prepared, written once that
+// frame is drawn so that a kill loses at most one frame and no line names a frame never drawn.
+FILE* Recording = nullptr;
+std::string RecordedLines;
+
+void TakeViewKey(int32_t frame, bool down, int32_t key, bool ctrl)
+{
+    if (down)
+        PressViewKey(key, ctrl);
+    else
+        ReleaseViewKey(key);
+    if (Recording)
+        RecordedLines += KeyScriptEvent(frame, down, key, ctrl);
+}
+
+void WriteRecordedLines()
+{
+    if (!Recording)
+        return;
+    std::fputs(RecordedLines.c_str(), Recording);
+    std::fflush(Recording);
+    RecordedLines.clear();
+}
+
 // Set while the window is minimized or hidden: nothing would show, so the program makes no
 // frames and waits for events instead. Losing the keyboard does not stop it: the view keeps
 // moving behind other windows.
 bool Inactive = false;
 
-// Handles the waiting events; false when the program is to end.
-bool HandleEvents()
+// Handles the waiting events before frame `frame`; false when the program is to end.
+bool HandleEvents(int32_t frame)
 {
     SDL_Event event;
     while (Inactive ? SDL_WaitEvent(&event) : SDL_PollEvent(&event)) {
@@ -164,7 +227,7 @@ bool HandleEvents()
         const SDL_Keysym& key = event.key.keysym;
         if (event.type == SDL_KEYUP) {
             if (const int32_t viewKey = ViewKeyOf(key.sym))
-                ReleaseViewKey(viewKey);
+                TakeViewKey(frame, false, viewKey, false);
             continue;
         }
         if (key.sym == SDLK_ESCAPE) {
@@ -175,10 +238,12 @@ bool HandleEvents()
         const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
         if (!event.key.repeat && (key.sym == SDLK_F11 || (enter && (key.mod & KMOD_ALT))))
             ToggleFullScreen();
+        else if (key.sym == SDLK_F12 && !event.key.repeat)
+            TakeScreenshot(frame);
         // Every press counts once, auto-repeats included, and reads Ctrl afresh: a held
         // turn changes speed when Ctrl goes down or up.
         else if (const int32_t viewKey = ViewKeyOf(key.sym))
-            PressViewKey(viewKey, (key.mod & KMOD_CTRL) != 0);
+            TakeViewKey(frame, true, viewKey, (key.mod & KMOD_CTRL) != 0);
     }
     return true;
 }
@@ -194,9 +259,20 @@ int main(int argc, char** argv)
         return UsageError(wrong);
 
     std::string error;
-    std::vector<KeyEvent> events;
-    if (!options.keys.empty() && !LoadKeyScript(options.keys, &events, &error))
+    KeyScript script;
+    if (!options.keys.empty() && !LoadKeyScript(options.keys, &script, &error))
         return Failure(error, 1);
+    const std::vector<KeyEvent>& events = script.events;
+    if (options.frames == 0)
+        options.frames = script.end;
+    if (options.width == 0)
+        options.width = script.width, options.height = script.height;
+    StartFolder = std::filesystem::current_path().string();
+    if (!options.record.empty()) {
+        Recording = std::fopen(options.record.c_str(), "wb");
+        if (!Recording)
+            return Failure("cannot write " + options.record, 1);
+    }
     // Named relative to where we were started, not to the data folder, and found writable
     // now rather than after the whole run.
     if (!options.screenshot.empty()) {
@@ -218,6 +294,8 @@ int main(int argc, char** argv)
         CloseScreen();
         return Failure(error, ConfigFailed);
     }
+    if (script.haveView)
+        PlaceViewer(script.view[0], script.view[1], script.view[2], script.view[3] & 1023);
     int32_t width = options.width, height = options.height;
     if (width == 0) {
         width = ScrUseXs;
@@ -231,6 +309,13 @@ int main(int argc, char** argv)
             ConfigFailed);
     }
     StartView(width, height);
+    if (Recording) {
+        const int32_t start[4] = { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle };
+        std::fprintf(Recording, "# recorded by quarvel-sdl; replay: quarvel-sdl --keys FILE, or\n"
+                                "# quarvel-tool render --dir DIR --keys FILE --out last.png for its last frame\n");
+        std::fputs(KeyScriptHeader(width, height, start).c_str(), Recording);
+        std::fflush(Recording);
+    }
     if (!OpenScreen(width, height, options.scale, palette, &error)) {
         CloseDataFolder(&error);
         return Failure(error, WindowFailed);
@@ -248,9 +333,10 @@ int main(int argc, char** argv)
     Clock::time_point next = started;
     int32_t frame = 0;
     size_t nextEvent = 0;
-    while (HandleEvents()) {
+    while (HandleEvents(frame)) {
         nextEvent = PlayKeyEvents(events, nextEvent, frame);
         StepAndDrawFrame(BufferPresenter);
+        WriteRecordedLines();
         PresentScreen(FrameBuffer(), FramePitch());
         // Sleep to the next step's time, the last frame's included, so that N frames take N
         // periods; a program fallen behind by more than a step starts afresh from now rather
@@ -273,6 +359,14 @@ int main(int argc, char** argv)
             events[nextEvent].line);
 
     int status = 0;
+    if (Recording) {
+        RecordedLines.clear(); // keys of a frame never drawn
+        if (frame > 0)
+            std::fputs(KeyScriptEnd(frame).c_str(), Recording);
+        if (std::fclose(Recording) != 0)
+            status = Failure("cannot write " + options.record, 1);
+        Recording = nullptr;
+    }
     if (!options.screenshot.empty()
         && !WriteIndexedPng(options.screenshot, RawFrame(), width, height, &error))
         status = Failure(error, 1);

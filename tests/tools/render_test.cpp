@@ -129,28 +129,37 @@ TEST_F(RenderTool, ArgumentsAndTheirErrors)
 }
 
 // Events come in frame order, then script order; comments, blank lines, tabs and CR are skipped. A bad
-// line refuses the whole script with its number.
+// line refuses the whole script with its number. What a recording writes reads back the same.
 TEST(RenderKeyScript, EventsComeInFrameOrderAndBadLinesAreRefusedWithTheirNumber)
 {
-    std::vector<KeyEvent> events;
+    KeyScript script;
     std::string error;
-    ASSERT_TRUE(ParseKeyScript(
-        "# a walk\n\n5 down up\n0 down left ctrl   # slow\n   5 up up\n0\tup left\r\n7 down z\n", &events,
-        &error))
+    const int32_t view[4] = { -8191, 7, 1023, 5 };
+    ASSERT_TRUE(ParseKeyScript("# a walk\n\n" + KeyScriptHeader(322, 2048, view)
+            + "5 down up\n0 down left ctrl   # slow\n   5 up up\n0\tup left\r\n7 down z\n"
+            + KeyScriptEvent(7, true, KeyRight, true) + KeyScriptEvent(7, false, KeyA, true) + KeyScriptEnd(8),
+        &script, &error))
         << error;
     std::ostringstream got;
-    for (const KeyEvent& e : events)
+    for (const KeyEvent& e : script.events)
         got << e.frame << (e.down ? "+" : "-") << e.key << (e.ctrl ? "c" : "") << "@" << e.line << " ";
-    EXPECT_EQ(got.str(), "0+37c@4 0-37@6 5+38@3 5-38@5 7+90@7 "); // keys 37 Left, 38 Up, 90 Z
+    got << script.width << "x" << script.height << " " << script.view[0] << "," << script.view[1] << ","
+        << script.view[2] << "," << script.view[3] << " " << script.haveView << " end " << script.end;
+    EXPECT_EQ(got.str(), "0+37c@5 0-37@7 5+38@4 5-38@6 7+90@8 7+39c@9 7-65@10 322x2048 -8191,7,1023,5 1 end 8");
     const std::pair<const char*, int> cases[] = { { "x down up\n", 1 }, { "-1 down up\n", 1 },
         { "1.5 down up\n", 1 }, { "0 down\n", 1 }, { "# ok\n0 down up\n1 hold up\n", 3 },
         { "0 down escape\n", 1 }, { "0 down Up\n", 1 }, { "0 up up ctrl\n", 1 }, { "0 down up shift\n", 1 },
-        { "0 down up ctrl ctrl\n", 1 }, { "\n\n0 down left\n99999999999 down up\n", 4 } };
-    for (const auto& [script, line] : cases) {
-        std::vector<KeyEvent> none;
-        EXPECT_FALSE(ParseKeyScript(script, &none, &error)) << script;
-        EXPECT_EQ(error.rfind("line " + std::to_string(line) + ":", 0), 0u) << script << " gave: " << error;
-        EXPECT_TRUE(none.empty()) << script;
+        { "0 down up ctrl ctrl\n", 1 }, { "\n\n0 down left\n99999999999 down up\n", 4 },
+        { "0 down up\nviewport 640x480\n", 2 }, { "view 1,2,3,4\nviewport 640x480\n", 2 },
+        { "viewport 640x480 viewport 640x480\n", 1 }, { "viewport 127x480\n", 1 }, { "view 1,2,3\n", 1 },
+        { "viewport\n", 1 }, { "view 1,2,3,4 size 3\n", 1 }, { "3 down up\n3 end\n", 2 }, { "0 end\n", 1 },
+        { "2 end\n3 down up\n", 2 }, { "2 end\n4 end\n", 2 } };
+    for (const auto& [text, line] : cases) {
+        KeyScript none;
+        none.end = 9;
+        EXPECT_FALSE(ParseKeyScript(text, &none, &error)) << text;
+        EXPECT_EQ(error.rfind("line " + std::to_string(line) + ":", 0), 0u) << text << " gave: " << error;
+        EXPECT_TRUE(none.events.empty() && none.end == 0 && none.width == 0 && !none.haveView) << text;
     }
 }
 
