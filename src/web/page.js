@@ -130,12 +130,13 @@
   const context2d = canvas.getContext('2d', { alpha: false });
 
   // The largest whole scale of the view, in device pixels, that fits the room above the bar;
-  // what is left over stays black around it.
+  // what is left over stays black around it. A view larger than the room is shrunk to fit.
   function fit() {
     if (!width) return;
     const ratio = window.devicePixelRatio || 1;
     const room = $('screen').getBoundingClientRect();
-    const scale = Math.max(1, Math.floor(Math.min(room.width * ratio / width, room.height * ratio / height)));
+    const fits = Math.min(room.width * ratio / width, room.height * ratio / height);
+    const scale = fits >= 1 ? Math.floor(fits) : fits;
     const cssWidth = width * scale / ratio, cssHeight = height * scale / ratio;
     Object.assign($('frame').style, { width: cssWidth + 'px', height: cssHeight + 'px' });
     Object.assign(canvas.style, { width: cssWidth + 'px', height: cssHeight + 'px' });
@@ -228,7 +229,7 @@
   window.addEventListener('keydown', (event) => {
     unlockAudio();
     if (event.key === 'f' || event.key === 'F') toggleFullScreen();
-    if (event.key === 'Enter' && event.target === document.body) resume();
+    if (event.key === 'Enter' && event.target.tagName !== 'BUTTON') resume();
   });
   window.addEventListener('pointerdown', unlockAudio);
   canvas.addEventListener('click', resume);

@@ -145,6 +145,20 @@ test('real key presses move the view as the same keys do in quarvel-tool render'
   await page.close();
 });
 
+test('the world steps 60 times a second on a 144 Hz display', async () => {
+  const page = await browser.newPage();
+  await page.addInitScript(() => {
+    window.requestAnimationFrame = (tick) => setTimeout(() => tick(performance.now()), 1000 / 144);
+  });
+  await page.goto(server.url + '?frames=60&viewport=128x128');
+  await page.waitForFunction(() => document.body.dataset.state === 'running', null, { polling: 5 });
+  const started = Date.now();
+  await page.waitForFunction(() => document.body.dataset.state === 'ended', null, { polling: 5 });
+  const elapsed = Date.now() - started;
+  assert.ok(elapsed > 900 && elapsed < 4000, `60 steps took ${elapsed} ms`);
+  await page.close();
+});
+
 test('a data folder without the palette says so on the page', async () => {
   const page = await open('?data=nopal');
   const state = await settled(page, ['failed']);
