@@ -110,7 +110,9 @@ build_web() {
   # emcc runs its JavaScript parts with the machine's node, which may not look in Debian's
   # module folder; and emcmake's emulator flag is one that node 20 refuses.
   export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-  emcmake cmake -S "$ROOT" -B "$WEB_BUILD" -G Ninja -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" >/dev/null
+  mkdir -p "$BUILD"
+  emcmake cmake -S "$ROOT" -B "$WEB_BUILD" -G Ninja -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
+    >"$BUILD/web-configure.log" 2>&1 || { cat "$BUILD/web-configure.log" >&2; return 1; }
   cmake --build "$WEB_BUILD" -j "$1"
   local web=$DIST/web data=$BUILD/data
   "$NATIVE_BUILD/quarvel-tool" mkdata "$data" >/dev/null
