@@ -99,7 +99,15 @@
       }
     };
     const slots = [0, 1, 2, 3, 4].map((i) => decode(`snd/qrvl0${i}.wav`));
+    // Where the browser lets pages sound without a gesture, the context starts by itself a moment
+    // later: wait that moment, so that the start-up sound is heard there.
+    const started = new Promise((resolve) => {
+      audio.context.onstatechange = resolve;
+      setTimeout(resolve, 200);
+    });
     [audio.tune, ...audio.effects] = await Promise.all([decode('mus/3d.ogg'), ...slots]);
+    if (audio.context.state !== 'running') await started;
+    audio.unlocked = audio.context.state === 'running';
   }
   function startTune() {
     audio.tuneWanted = false;
@@ -228,7 +236,7 @@
   }
   window.addEventListener('keydown', (event) => {
     unlockAudio();
-    if (event.key === 'f' || event.key === 'F') toggleFullScreen();
+    if ((event.key === 'f' || event.key === 'F') && !event.ctrlKey && !event.altKey && !event.metaKey) toggleFullScreen();
     if (event.key === 'Enter' && event.target.tagName !== 'BUTTON') resume();
   });
   window.addEventListener('pointerdown', unlockAudio);
