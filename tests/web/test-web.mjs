@@ -41,8 +41,8 @@ after(async () => {
 
 // A page with a spy on its audio calls: which file each decoded buffer came from (by size) and
 // every start and stop of a source, in order.
-async function open(query) {
-  const page = await browser.newPage();
+async function open(query, on = browser) {
+  const page = await on.newPage();
   await page.addInitScript(() => {
     window.audioCalls = [];
     const sizes = new WeakMap();
@@ -89,6 +89,8 @@ function assertSameFrame(actual, expected, viewport, what) {
 }
 
 const wavSlot = (size) => [0, 1, 2, 3, 4].find((i) => statSync(join(web, `snd/qrvl0${i}.wav`)).size === size);
+const audioStarts = async (page) => (await page.evaluate(() => window.audioCalls))
+  .filter(([op]) => op === 'start').map(([, size]) => wavSlot(size) ?? 'tune');
 
 test('a key script replays to the frames of quarvel-tool render', async () => {
   const cases = [ // data folder, key script, frames, viewport
@@ -143,6 +145,21 @@ test('real key presses move the view as the same keys do in quarvel-tool render'
   assertSameFrame(await canvasRgb(page), renderRgb('.', join(work, 'live.keys'), Number(state.frame), '256x192'),
     '256x192', `live keys over ${state.frame} frames`);
   await page.close();
+});
+
+test('sound waits for the first click, then the tune starts from its beginning', async () => {
+  const plain = await launch(); // the browser's own rule: no sound before a gesture
+  try {
+    const page = await open('?viewport=128x128', plain);
+    await settled(page, ['running']);
+    await page.waitForTimeout(300);
+    assert.deepEqual(await audioStarts(page), []);
+    await page.mouse.click(10, 10);
+    await page.waitForFunction(() => window.audioCalls.length > 0, null, { timeout: 10000 });
+    assert.deepEqual(await audioStarts(page), ['tune']);
+  } finally {
+    await plain.close();
+  }
 });
 
 test('the world steps 60 times a second on a 144 Hz display', async () => {
