@@ -1,5 +1,6 @@
 // The page in headless Chromium: frames equal to quarvel-tool render's after key scripts and after
-// real key presses, bad data folders, and the effects reaching Web Audio in order.
+// real key presses, bad data folders, the effects reaching Web Audio in order, no sound before a
+// click, and 60 world steps a second on a faster display.
 // node --test tests/web/test-web.mjs, with QUARVEL_WEB (dist/web) and QUARVEL_TOOL (native) set.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
