@@ -51,7 +51,11 @@ foreach(arch 32 64)
 endforeach()
 
 # The native front end end to end: no Wine.
-add_test(NAME e2e_test-sdl COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl ${CMAKE_SOURCE_DIR}/dist)
+file(GLOB SDL_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl*)
+foreach(script ${SDL_E2E_TESTS})
+  get_filename_component(name ${script} NAME)
+  add_test(NAME e2e_${name} COMMAND ${script} ${CMAKE_SOURCE_DIR}/dist)
+endforeach()
 
 # The browser's build: quarvel-tool in WebAssembly replays the recordings under node, and the page
 # in headless Chromium (driven by playwright-core from the npm lock file) draws and sounds as the
@@ -64,7 +68,7 @@ set_tests_properties(web_browser PROPERTIES TIMEOUT 300 ENVIRONMENT
 # Every Wine tier once for each architecture this machine runs.
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run)
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-*)
-list(REMOVE_ITEM E2E_TESTS ${CMAKE_SOURCE_DIR}/tests/e2e/test-sdl)
+list(REMOVE_ITEM E2E_TESTS ${SDL_E2E_TESTS})
 foreach(arch ${QUARVEL_WINE_ARCHS})
   set(win ${QUARVEL_BUILD}/win${arch})
   add_test(NAME core_wine${arch} COMMAND ${WINE_RUN} ${arch} ${win}/core_tests.exe)
@@ -95,3 +99,11 @@ if(QUARVEL_FUZZ)
     target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
   endforeach()
 endif()
+
+# The native program's effect bank on SDL's dummy audio device.
+add_executable(sdl_tests ${CMAKE_SOURCE_DIR}/tests/sdl/audio_test.cpp ${SRC}/sdl/audio.cpp)
+target_include_directories(sdl_tests PRIVATE ${SRC})
+target_link_libraries(sdl_tests PRIVATE SDL2::SDL2 SDL2_mixer::SDL2_mixer GTest::gtest_main)
+target_compile_definitions(sdl_tests PRIVATE QUARVEL_TOOL="$<TARGET_FILE:quarvel-tool>")
+add_dependencies(sdl_tests quarvel-tool)
+add_test(NAME sdl_native COMMAND sdl_tests)

@@ -6,8 +6,13 @@ NATIVE_BUILD=$BUILD/native
 WEB_BUILD=$BUILD/web
 DIST=$ROOT/dist
 export WINEDEBUG=-all
-# No prompt for the .NET and HTML runtimes the program does not use.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No prompt for the .NET and HTML runtimes the program does not use, and no debugger on a
+# crash: a crashing test program ends at once instead of waiting on winedbg.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# Without a sound card Wine's ALSA driver only fills the terminal with libasound's complaints;
+# the programs play silently either way.
+no_sound_card() { ! grep -qv "no soundcards" /proc/asound/cards 2>/dev/null; }
+no_sound_card && WINEDLLOVERRIDES+=";winealsa.drv=d"
 
 # The Windows side is built twice: 32-bit (quarvel.exe, the program as described) and 64-bit
 # (quarvel64.exe, for machines whose kernel runs no 32-bit code). /usr/bin/wine prefers the

@@ -19,11 +19,12 @@
 #include "world/target.h"
 #include "world/viewpoint.h"
 
+const char BenchUsage[] = "usage: quarvel-tool bench [--dir DIR] [--viewport WxH] [--frames N]\n"
+                          "  DIR defaults to dist, the viewport to 640x480, N (frames a pass, 1..100000) to 60\n";
+
 namespace {
 
 constexpr int32_t MaxFrames = 100000;
-const char Usage[] = "usage: quarvel-tool bench [--dir DIR] [--viewport WxH] [--frames N]\n"
-                     "  DIR defaults to dist, the viewport to 640x480, N (frames a pass, 1..100000) to 60\n";
 
 int64_t Now()
 {
@@ -190,7 +191,7 @@ int BenchCommand(int argc, char** argv)
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (i + 1 >= argc) {
-            std::fprintf(stderr, "quarvel-tool bench: %s needs a value\n%s", arg.c_str(), Usage);
+            std::fprintf(stderr, "quarvel-tool bench: %s needs a value\n%s", arg.c_str(), BenchUsage);
             return 2;
         }
         const char* value = argv[++i];
@@ -204,7 +205,7 @@ int BenchCommand(int argc, char** argv)
         else
             ok = false;
         if (!ok) {
-            std::fprintf(stderr, "quarvel-tool bench: bad argument %s %s\n%s", arg.c_str(), value, Usage);
+            std::fprintf(stderr, "quarvel-tool bench: bad argument %s %s\n%s", arg.c_str(), value, BenchUsage);
             return 2;
         }
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -127,8 +128,10 @@ bool ParseKeyScript(const std::string& text, std::vector<KeyEvent>* events, std:
 
 bool LoadKeyScript(const std::string& path, std::vector<KeyEvent>* events, std::string* error)
 {
+    // A folder opens as a stream on Linux and reads as nothing: it is no script.
+    std::error_code ec;
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!in || std::filesystem::is_directory(path, ec)) {
         *error = "cannot read " + path;
         return false;
     }

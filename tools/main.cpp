@@ -13,21 +13,25 @@ struct Command {
 };
 
 const Command Commands[] = {
-    { "mkdata", MkdataCommand, "mkdata DIR" },
-    { "sc0", Sc0Command, "sc0 info|encode|decode ..." },
-    { "render", RenderCommand,
-        "render --dir DIR [--frames N] [--keys FILE] [--viewport WxH] "
-        "[--view X,Y,HEIGHT,ANGLE] [--out FILE.png] [--raw FILE] [--trace]" },
-    { "bench", BenchCommand, "bench [--dir DIR] [--viewport WxH] [--frames N]" },
-    { "soak", SoakCommand, "soak --dir DIR [--frames N] [--seed S]" },
+    { "mkdata", MkdataCommand, MkdataUsage },
+    { "sc0", Sc0Command, Sc0Usage },
+    { "render", RenderCommand, RenderUsage },
+    { "bench", BenchCommand, BenchUsage },
+    { "soak", SoakCommand, SoakUsage },
 };
 
-int Usage()
+bool IsHelp(const char* arg)
 {
-    std::fprintf(stderr, "usage: quarvel-tool COMMAND ...\n");
+    return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
+}
+
+// Every command's usage: on stdout when asked for, else on stderr as an argument error.
+int Usage(FILE* to)
+{
+    std::fprintf(to, "usage: quarvel-tool COMMAND ...   (quarvel-tool COMMAND --help for one of them)\n");
     for (const Command& c : Commands)
-        std::fprintf(stderr, "  quarvel-tool %s\n", c.usage);
-    return 2;
+        std::fprintf(to, "%s", c.usage);
+    return to == stdout ? 0 : 2;
 }
 
 } // namespace
@@ -35,9 +39,19 @@ int Usage()
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Usage();
-    for (const Command& c : Commands)
-        if (std::strcmp(argv[1], c.name) == 0)
-            return c.run(argc - 2, argv + 2);
-    return Usage();
+        return Usage(stderr);
+    if (IsHelp(argv[1]))
+        return Usage(stdout);
+    for (const Command& c : Commands) {
+        if (std::strcmp(argv[1], c.name) != 0)
+            continue;
+        for (int i = 2; i < argc; ++i)
+            if (IsHelp(argv[i])) {
+                std::printf("%s", c.usage);
+                return 0;
+            }
+        return c.run(argc - 2, argv + 2);
+    }
+    std::fprintf(stderr, "quarvel-tool: unknown command %s\n", argv[1]);
+    return Usage(stderr);
 }

@@ -63,10 +63,12 @@ std::vector<DataFile> MakeDataSet()
 
 } // namespace
 
+const char MkdataUsage[] = "usage: quarvel-tool mkdata DIR\n";
+
 int MkdataCommand(int argc, char** argv)
 {
     if (argc != 1) {
-        std::fprintf(stderr, "usage: quarvel-tool mkdata DIR\n");
+        std::fprintf(stderr, "%s", MkdataUsage);
         return 2;
     }
     const std::filesystem::path dir = argv[0];

@@ -16,15 +16,15 @@
 #include "world/target.h"
 #include "world/viewpoint.h"
 
-namespace {
-
-const char Usage[]
+const char RenderUsage[]
     = "usage: quarvel-tool render --dir DIR [--frames N] [--keys FILE] [--viewport WxH]\n"
       "                            [--view X,Y,HEIGHT,ANGLE] [--out FILE.png] [--raw FILE] [--trace]\n";
 
+namespace {
+
 int UsageError(const std::string& why)
 {
-    std::fprintf(stderr, "quarvel-tool render: %s\n%s", why.c_str(), Usage);
+    std::fprintf(stderr, "quarvel-tool render: %s\n%s", why.c_str(), RenderUsage);
     return 2;
 }
 

@@ -15,16 +15,17 @@
 #include "render/bitmap.h"
 #include "sc0_file.h"
 
+const char Sc0Usage[] = "usage: quarvel-tool sc0 info FILE\n"
+                        "       quarvel-tool sc0 decode FILE OUT.png [--palette PAL] [--kind plain|floor|sprite]\n"
+                        "       quarvel-tool sc0 encode IN.png OUT.sc0 --kind plain|floor|sprite --palette PAL\n";
+
 namespace {
 
 const char DefaultPalette[] = "sc/nosystem.pal";
 
 int Usage()
 {
-    std::fprintf(stderr,
-        "usage: quarvel-tool sc0 info FILE\n"
-        "       quarvel-tool sc0 decode FILE OUT.png [--palette PAL] [--kind plain|floor|sprite]\n"
-        "       quarvel-tool sc0 encode IN.png OUT.sc0 --kind plain|floor|sprite --palette PAL\n");
+    std::fprintf(stderr, "%s", Sc0Usage);
     return 2;
 }
 

@@ -10,9 +10,9 @@
 #include "world/target.h"
 #include "world/viewpoint.h"
 
-namespace {
+const char SoakUsage[] = "usage: quarvel-tool soak --dir DIR [--frames N] [--seed S]\n";
 
-const char Usage[] = "usage: quarvel-tool soak --dir DIR [--frames N] [--seed S]\n";
+namespace {
 
 // Viewports the run cycles through, a new one every ViewportFrames frames: the smallest, odd
 // sizes whose rows are padded, the usual one, and the largest now and then.
@@ -46,12 +46,12 @@ int SoakCommand(int argc, char** argv)
             dir = argv[i + 1];
         else if (!(arg == "--frames" && ParseCount(argv[i + 1], 1, &frames))
             && !(arg == "--seed" && ParseCount(argv[i + 1], 0, &seed))) {
-            std::fprintf(stderr, "quarvel-tool soak: bad argument %s\n%s", arg.c_str(), Usage);
+            std::fprintf(stderr, "quarvel-tool soak: bad argument %s\n%s", arg.c_str(), SoakUsage);
             return 2;
         }
     }
     if (dir.empty() || argc % 2 != 0) {
-        std::fprintf(stderr, "%s", Usage);
+        std::fprintf(stderr, "%s", SoakUsage);
         return 2;
     }
     std::string error;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -60,12 +61,28 @@ bool FindSoundFont()
     return false;
 }
 
+// True when the kernel knows no sound card. ALSA then fills the terminal with its own
+// complaints as SDL opens it, before SDL can say in one line that there is no device.
+bool NoSoundCard()
+{
+    FILE* cards = std::fopen("/proc/asound/cards", "r");
+    if (!cards)
+        return true;
+    char line[128];
+    const bool none = !std::fgets(line, sizeof line, cards) || std::strstr(line, "no soundcards");
+    std::fclose(cards);
+    return none;
+}
+
 } // namespace
 
 void OpenAudio(bool mute)
 {
     if (mute)
         return;
+    // Without a card only a sound server can play; a driver the user names is still tried.
+    if (!SDL_getenv("SDL_AUDIODRIVER") && NoSoundCard())
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire,pulseaudio");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0
         || Mix_OpenAudio(AudioRate, AUDIO_S16SYS, AudioChannels, 1024) != 0) {
         std::fprintf(stderr, "quarvel-sdl: no audio device (%s); running silently\n", SDL_GetError());

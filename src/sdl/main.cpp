@@ -36,7 +36,7 @@ const char Help[] = "  --dir DIR          the data folder with fc.ini, sc/, snd/
                     "  --frames N         end with 0 after N frames\n"
                     "  --screenshot FILE  write the last frame as PNG\n"
                     "  --mute             no sound, no music\n"
-                    "  --stats            print frames and seconds at the end\n"
+                    "  --stats            print frames, seconds, the renderer and the view (X,Y,HEIGHT,ANGLE) at the end\n"
                     "keys: arrows walk and turn (Ctrl: single steps), A and Z raise and lower the eye,\n"
                     "      F11 or Alt+Enter full screen, Escape ends\n";
 
@@ -102,6 +102,20 @@ std::string ParseArguments(int argc, char** argv, Options* o)
             return "--frames needs a count of at least 1";
     }
     return "";
+}
+
+// Whether a file can be written at path, leaving an existing one as it is and no new one
+// behind.
+bool CanWrite(const std::string& path)
+{
+    const bool existed = access(path.c_str(), F_OK) == 0;
+    FILE* file = std::fopen(path.c_str(), "ab");
+    if (!file)
+        return false;
+    std::fclose(file);
+    if (!existed)
+        std::remove(path.c_str());
+    return true;
 }
 
 // The view's virtual-key code for a key, 0 for keys the view leaves alone. Key codes, not
@@ -183,9 +197,13 @@ int main(int argc, char** argv)
     std::vector<KeyEvent> events;
     if (!options.keys.empty() && !LoadKeyScript(options.keys, &events, &error))
         return Failure(error, 1);
-    // Named relative to where we were started, not to the data folder.
-    if (!options.screenshot.empty())
+    // Named relative to where we were started, not to the data folder, and found writable
+    // now rather than after the whole run.
+    if (!options.screenshot.empty()) {
         options.screenshot = std::filesystem::absolute(options.screenshot).string();
+        if (!CanWrite(options.screenshot))
+            return Failure("cannot write " + options.screenshot, 1);
+    }
     if (chdir(options.dir.c_str()) != 0)
         return Failure("cannot enter " + options.dir, 1);
 
@@ -234,18 +252,19 @@ int main(int argc, char** argv)
         nextEvent = PlayKeyEvents(events, nextEvent, frame);
         StepAndDrawFrame(BufferPresenter);
         PresentScreen(FrameBuffer(), FramePitch());
+        // Sleep to the next step's time, the last frame's included, so that N frames take N
+        // periods; a program fallen behind by more than a step starts afresh from now rather
+        // than running fast to catch up.
+        if (period != Clock::duration::zero()) {
+            next += period;
+            const Clock::time_point now = Clock::now();
+            if (next > now)
+                std::this_thread::sleep_until(next);
+            else if (now - next > period)
+                next = now;
+        }
         if (++frame == options.frames)
             break;
-        if (period == Clock::duration::zero())
-            continue;
-        // Sleep to the next step's time; a program fallen behind by more than a step starts
-        // afresh from now rather than running fast to catch up.
-        next += period;
-        const Clock::time_point now = Clock::now();
-        if (next > now)
-            std::this_thread::sleep_until(next);
-        else if (now - next > period)
-            next = now;
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     const std::string renderer = ScreenRendererName();
@@ -265,7 +284,8 @@ int main(int argc, char** argv)
         status = Failure(error, 1);
     SDL_Quit();
     if (options.stats)
-        std::printf("quarvel-sdl: %d frames in %.3f s, %.1f frames a second, %dx%d, renderer %s\n", frame,
-            seconds, seconds > 0 ? frame / seconds : 0.0, width, height, renderer.c_str());
+        std::printf("quarvel-sdl: %d frames in %.3f s, %.1f frames a second, %dx%d, renderer %s, view %d,%d,%d,%d\n",
+            frame, seconds, seconds > 0 ? frame / seconds : 0.0, width, height, renderer.c_str(), ViewPoint.x,
+            ViewPoint.y, ViewPoint.height, ViewPoint.angle);
     return status;
 }

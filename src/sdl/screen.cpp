@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
 #include "palette.h"
 
 namespace {
@@ -21,14 +23,21 @@ std::string Reason(const char* what)
     return std::string(what) + ": " + SDL_GetError();
 }
 
-// The largest whole factor at which the frame fits the usable desktop, at least 1.
+// The largest whole factor at which the frame fits the usable desktop, at least 1; 0 when
+// the desktop's size cannot be had.
 int32_t FittingScale(int32_t width, int32_t height)
 {
     SDL_Rect usable;
     if (SDL_GetDisplayUsableBounds(0, &usable) != 0)
-        return 1;
+        return 0;
     const int32_t scale = SDL_min(usable.w / width, usable.h / height);
     return scale < 1 ? 1 : scale;
+}
+
+// Drivers that run without showing anything: SDL falls back to them when no display answers.
+bool ShowsNoWindow(const char* driver)
+{
+    return driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
 }
 
 } // namespace
@@ -39,22 +48,41 @@ bool InitVideo(std::string* error)
         *error = Reason("no display");
         return false;
     }
-    return true;
+    // A driver that shows nothing is taken only when asked for by name (SDL_VIDEODRIVER), as a
+    // measurement does; a program that fell back to it would run unseen and never end.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!ShowsNoWindow(driver))
+        return true;
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked && SDL_strcasecmp(asked, driver) == 0) {
+        std::fprintf(stderr, "quarvel-sdl: the %s video driver shows no window\n", driver);
+        return true;
+    }
+    *error = std::string("no display: only the ") + driver + " video driver would run, which shows no window";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
 }
 
 bool OpenScreen(int32_t width, int32_t height, int32_t scale, const RgbPalette& palette, std::string* error)
 {
+    const int32_t fitting = FittingScale(width, height);
     if (scale == 0)
-        scale = FittingScale(width, height);
+        scale = fitting ? fitting : 1;
+    else if (fitting && scale > fitting) {
+        std::fprintf(stderr, "quarvel-sdl: a %dx%d view at --scale %d does not fit the desktop; using %d\n", width,
+            height, scale, fitting);
+        scale = fitting;
+    }
     Window = SDL_CreateWindow(WindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,
         height * scale, SDL_WINDOW_RESIZABLE);
     if (!Window) {
         *error = Reason("cannot open a window");
         return false;
     }
-    SDL_SetWindowMinimumSize(Window, width, height);
     // No vertical sync: the frame rate is ours to keep, and --rate 0 must not wait for it.
     Renderer = SDL_CreateRenderer(Window, -1, 0);
+    // After the renderer: an OpenGL renderer makes the X window anew, without the old hints.
+    SDL_SetWindowMinimumSize(Window, width, height);
     if (Renderer) {
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
         Texture

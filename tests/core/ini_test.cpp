@@ -28,7 +28,7 @@ struct IniCase {
 const IniCase IniCases[] = { // name, file text, int, text; then section, key, buffer size, text default, file state
     {"plain", "[view]\nViewPntX=12\n", 12, "12", "view", "ViewPntX"}, {"case", "[VIEW]\nviewpntx=5\n", 5, "5", "View", "VIEWPNTX"},
     {"mark_spaces_junk", "\xEF\xBB\xBF  [ s\t] junk\n   k   =   42   \n", 42, "42"}, {"spaced_args", "[s]\nk=1\n", 1, "1", " s ", " k "},
-    {"single_quotes", "[s]\nk='abc'\n", 0, "abc"}, {"empty_quotes", "[s]\nk=\"\"\n", 7, ""},
+    {"single_quotes", "[s]\nk='abc'\n", 0, "abc"}, {"quoted_spaces", "[s]\nk=\" \t 5\"\n", 5, " \t 5"}, {"empty_quotes", "[s]\nk=\"\"\n", 7, ""},
     {"quoted_cut", "[s]\nk=\"abcdef\"\n", 0, "abcde", "s", "k", 7}, {"text_after", "[s]\nk=5 ; five\n", 5, "5 ; five"},
     {"negative", "[s]\nk=-12\n", -12, "-12"}, {"hex", "[s]\nk=0x1F\n", 31, "0x1F"}, {"all_bits", "[s]\nk=4294967295\n", -1, "4294967295"},
     {"past_32_bits", "[s]\nk=4294967296\n", 0, "4294967296"},

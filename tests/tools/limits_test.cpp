@@ -46,3 +46,50 @@ TEST_F(ToolLimits, ConverterRefusesPicturesItCannotWrite)
 }
 
 } // namespace
+
+namespace {
+
+using ToolCommands = ToolTest;
+
+// Usage and --help for every command, and what sc0 info says of a file: each case is the
+// arguments, the status, and lines that must all appear in what was written (standard output
+// alone where the status is 0).
+TEST_F(ToolCommands, HelpUsageAndPictureInfo)
+{
+    Bytes lamp;
+    ASSERT_TRUE(ReadFileBytes("data/sc/lamp.sc0", &lamp));
+    Bytes longer = lamp, shorter(lamp.begin(), lamp.end() - 3630);
+    longer.resize(lamp.size() + 5, 0);
+    ASSERT_TRUE(WriteFileBytes("longer.sc0", longer) && WriteFileBytes("shorter.sc0", shorter));
+    ASSERT_TRUE(WriteFileBytes("header.sc0", Bytes(lamp.begin(), lamp.begin() + 31)));
+    const struct {
+        std::string arguments;
+        int status;
+        std::vector<std::string> lines;
+    } cases[] = {
+        { "", 2, { "usage: quarvel-tool COMMAND", "quarvel-tool soak --dir DIR" } },
+        { "frobnicate", 2, { "unknown command frobnicate", "quarvel-tool mkdata DIR" } },
+        { "--help", 0, { "usage: quarvel-tool COMMAND", "quarvel-tool sc0 encode", "quarvel-tool bench [" } },
+        { "bench --help", 0, { "usage: quarvel-tool bench [--dir DIR]" } },
+        { "render --dir data --help", 0, { "usage: quarvel-tool render --dir DIR" } },
+        { "sc0 -h", 0, { "usage: quarvel-tool sc0 info FILE" } },
+        { "soak --help", 0, { "usage: quarvel-tool soak" } }, { "mkdata --help", 0, { "usage: quarvel-tool mkdata" } },
+        { "sc0 info data/sc/lamp.sc0", 0,
+            { "width: 128\nheight: 128\n", "payload size: 3638 bytes", "3638, as many as the payload",
+                "loader result: 0 (loaded)", "can be drawn as: sprite\n", "most likely: sprite" } },
+        { "sc0 info data/sc/floor.sc0", 0, { "can be drawn as: plain floor\n", "most likely: floor" } },
+        { "sc0 info longer.sc0", 0, { "3643, 5 more than the payload (never read)" } },
+        { "sc0 info shorter.sc0", 1, { "8, 3630 fewer than the payload", "loader result: -3" } },
+        { "sc0 info header.sc0", 1, { "31 bytes, a header needs 32" } },
+        { "sc0 info missing.sc0", 1, { "cannot read missing.sc0" } },
+        { "sc0 info data/sc/lamp.sc0 --kind sprite", 2, { "usage: quarvel-tool sc0 info FILE" } },
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        EXPECT_EQ(Tool(c.arguments, &out, c.status == 0), c.status) << c.arguments << "\n" << out;
+        for (const std::string& line : c.lines)
+            EXPECT_NE(out.find(line), std::string::npos) << c.arguments << " lacks " << line << ":\n" << out;
+    }
+}
+
+} // namespace

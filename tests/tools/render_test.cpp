@@ -4,7 +4,10 @@
 #include <sstream>
 #include <tuple>
 
+#include <stb_image.h>
+
 #include "frame_runner.h"
+#include "palette.h"
 #include "tool_test.h"
 #include "world/viewpoint.h"
 
@@ -25,7 +28,7 @@ std::vector<std::string> Lines(const std::string& text)
 // wider than the panorama; turn in one taller than it.
 using Replay = std::tuple<const char*, int32_t, const char*>; // name, frames, options
 const Replay Replays[]
-    = { { "walk", 150, "--viewport 256x192" }, { "target", 215, "--viewport 200x150 --view 0,200,56,0" },
+    = { { "walk", 150, "--viewport 256x192" }, { "target", 215, "--viewport 202x151 --view 0,200,56,0" },
           { "heights", 70, "--viewport 1100x128 --view 700,300,200,300" },
           { "bands", 12, "--viewport 256x2048 --view 300,-200,300,100" } };
 
@@ -38,7 +41,8 @@ TEST_P(RenderReplay, TraceMatchesTheRecording)
     std::string trace;
     const std::string args
         = "--frames " + std::to_string(frames) + " --keys " + Quote(golden.string() + ".keys");
-    ASSERT_EQ(Tool("render --dir data " + args + " " + options + " --trace --raw last.raw", &trace, true), 0);
+    ASSERT_EQ(Tool("render --dir data " + args + " " + options + " --trace --raw last.raw --out last.png", &trace, true),
+        0);
     const std::vector<std::string> got = Lines(trace);
     ASSERT_EQ(int32_t(got.size()), frames);
     const auto crc = [](const std::string& bytes) {
@@ -48,6 +52,19 @@ TEST_P(RenderReplay, TraceMatchesTheRecording)
     EXPECT_EQ(std::stoul(got.back().substr(got.back().find(" crc=") + 5, 8), nullptr, 16),
         crc(ReadText("last.raw")))
         << "the last CRC is the raw frame's";
+    // The PNG shows each raw index through the program palette.
+    RgbColour file[256];
+    ASSERT_TRUE(LoadPalFile("data/sc/nosystem.pal", file));
+    const RgbPalette palette = MakeProgramPalette(file);
+    const std::string raw = ReadText("last.raw");
+    int w, h, channels;
+    uint8_t* png = stbi_load("last.png", &w, &h, &channels, 3);
+    ASSERT_TRUE(png && size_t(w) * h == raw.size());
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const RgbColour c = palette.entries[uint8_t(raw[i])];
+        ASSERT_TRUE(png[3 * i] == c.r && png[3 * i + 1] == c.g && png[3 * i + 2] == c.b) << "pixel " << i;
+    }
+    stbi_image_free(png);
     if (const char* update = std::getenv("QUARVEL_UPDATE_GOLDEN"); update && std::string(update) == "1") {
         std::ofstream(golden.string() + ".trace", std::ios::binary) << trace;
         GTEST_SKIP() << "golden trace of " << name << " rewritten";
@@ -86,12 +103,14 @@ TEST_F(RenderTool, ArgumentsAndTheirErrors)
         { "--frames", 2, "--frames needs a value" }, { "--view 1,2,3", 2, view }, { "--view 1,2,3,4,5", 2, view },
         { "--view 1,2,3,2147483648", 2, view }, { "--bogus x", 2, "unknown argument --bogus" },
         { "render --frames 2", 2, "--dir is required" }, { "--keys missing.keys", 1, "cannot read" },
-        { "--keys bad.keys", 1, "line 4" }, { "", 1, "screen usage 127x480 lies outside", "ScrUseXs=127" },
+        { "--keys bad.keys", 1, "bad.keys: line 4" }, { "--keys data", 1, "cannot read data" }, { "", 1, "screen usage 127x480 lies outside", "ScrUseXs=127" },
         { "", 1, "screen usage 2049x480 lies outside", "ScrUseXs=2049" },
         { "", 1, "screen usage 640x127 lies outside", "ScrUseZs=127" },
         { "", 1, "screen usage 640x2049 lies outside", "ScrUseZs=2049" }, { "--raw f.raw", 0, "0 lines, 983040 bytes", "ScrUseXs=2048" },
         { "mkdata more data", 2, "usage: quarvel-tool mkdata DIR" }, { "mkdata", 2, "usage: quarvel-tool mkdata DIR" },
-        { "bench --frames 0", 2, "bad argument --frames 0" }, { "--viewport 321x200 --raw f.raw", 0, "0 lines, 64200 bytes" },
+        { "bench --frames 0", 2, "bad argument --frames 0" }, { "bench --frames 100001", 2, "bad argument --frames 100001" },
+        { "bench --frames 100000 --dir missing", 1, "cannot enter missing" }, { "soak --dir data --frames", 2, "usage: quarvel-tool soak" },
+        { "soak --dir data --frames 9", 1, "seed 1, frame 0: position 9000,160 (fixed", "ViewPntX=9000" }, { "--viewport 321x200 --raw f.raw", 0, "0 lines, 64200 bytes" },
     }; // clang-format on
     for (const auto& c : cases) {
         std::string edit = ini, out;

@@ -72,6 +72,7 @@ const Calls SetUpCalls = { "dd.SetCooperativeLevel 0x11", "dd.SetDisplayMode 640
 TEST_F(DisplayTest, FullScreenOpensAndClosesInOrderAndEachFailingStepUndoesTheOnesBefore)
 {
     EXPECT_STREQ(DDErrorText(0), "No error"); // the one known code that is no failure
+    EXPECT_STREQ(DDErrorText(0x1234), "unknown error: 00001234"); // always eight digits
     const Calls normal = { "dd.SetCooperativeLevel 0x8" }, desktop = Calls { "dd.RestoreDisplayMode" } + normal;
     const std::string generic = DDErrorText(DDERR_GENERIC), refused = DDErrorText(DDERR_INVALIDPARAMS);
     // step: how many of SetUpCalls ran, the last one failing; 0: none fails

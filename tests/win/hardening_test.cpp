@@ -1,4 +1,5 @@
 // The shell against users and drivers: out-of-range views, a re-entered close, a refused palette, many views, no memory.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -85,9 +86,25 @@ TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
     keep(CreatePaletteFunction, PaletteStatus, ProgramPaletteHandle);
     InFreshDirectory();
     CreateDirectoryA("sc", nullptr);
-    std::fclose(std::fopen("sc\\nosystem.pal", "wb")); // an empty file: every colour black
+    // 10..245 come from the file, 0..9 and 246..255 are the system's static colours.
+    FILE* file = std::fopen("sc\\nosystem.pal", "wb");
+    for (int i = 0; i < 768; ++i)
+        std::fputc(i * 7 + 1, file);
+    std::fclose(file);
+    PALETTEENTRY system[256];
+    std::fill(system, system + 256, PALETTEENTRY { 1, 2, 3, 4 });
+    std::fill(ProgramPalette.entries, ProgramPalette.entries + 256, PALETTEENTRY { 5, 6, 7, 8 });
+    const HDC screen = GetDC(nullptr);
+    GetSystemPaletteEntries(screen, 0, 256, system);
+    ReleaseDC(nullptr, screen);
     CreatePaletteFunction = NoPalette;
     EXPECT_EQ(InitPalette(), -2);
+    const auto bytes = [](const PALETTEENTRY& e) { return std::vector<int> { e.peRed, e.peGreen, e.peBlue }; };
+    for (const int i : { 0, 9, 10, 245, 246, 255 }) {
+        const int from = 3 * i * 7 + 1;
+        const std::vector<int> fromFile = { from & 255, (from + 7) & 255, (from + 14) & 255 };
+        EXPECT_EQ(bytes(ProgramPalette.entries[i]), i >= 10 && i <= 245 ? fromFile : bytes(system[i])) << "entry " << i;
+    }
     EXPECT_EQ(ProgramPalette.entries[100].peFlags, PC_RESERVED); // the colours are made before the object
     EXPECT_EQ(PaletteStatus, -1);
     EXPECT_EQ(Boxes, Calls { "function failed: CreatePalette() in InitPalette()" });

@@ -1,8 +1,10 @@
 // The shell: start-up chain, activation, launcher pages, keys and quit, window view, centring, Display page, modes.
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "base/alloc.h"
+#include "sound/sound.h"
 #include "world/viewpoint.h"
 #include "win32/ui/win32_centre.h"
 #include "win32_display_fakes.h"
@@ -89,19 +91,23 @@ TEST_F(LauncherTest, APageThatFailsToLoadLosesOnlyItsTab)
     EXPECT_EQ(applied, (Calls { "apply 0", "apply 1", "apply 3", "apply 4", "apply 5" }));
 }
 
-// The program's own main: a quit while the view runs stops the view (and its music) first.
+// The program's own main: a quit while the view runs stops the view (and its music) first; a block
+// never released is reported at the end.
 TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
 {
     for (SetupStep& step : ProgramSteps)
         keep(step), step = { [] { return 0; }, [] { return 0; }, -9 };
+    keep(AllocCount);
     RenderFrameFunction = [] { return 0; };
     for (const uint32_t flags : { 0u, RunFlagClosed }) {
-        RunFlags = flags, Log.clear();
+        RunFlags = flags, Log.clear(), Boxes.clear();
+        AllocCount = ReleaseCount + (flags ? 1 : 0); // one block left over in the second run
         PostQuitMessage(0);
         EXPECT_EQ(QuarvelMain(GetModuleHandleA(nullptr)), 0);
         EXPECT_EQ(std::count(Log.begin(), Log.end(), "music close midifile"), flags ? 0 : 1);
         EXPECT_NE(RunFlags & RunFlagClosed, 0u);
         EXPECT_EQ(Launcher, nullptr);
+        EXPECT_EQ(Boxes, flags ? Calls { "Programmer Error: bad memory usage count" } : Calls {});
     }
 }
 
@@ -109,18 +115,30 @@ TEST_F(LauncherTest, QuittingWhileTheViewRunsStopsTheViewFirst)
 // the launcher or, on a jump start, to the end of the program.
 TEST_F(LauncherTest, TheViewsKeysDriveTheAxesAndEscapeEndsTheView)
 {
-    keep(TurnAxis);
-    SendMessageA(ViewWindow, WM_KEYDOWN, VK_LEFT, 1);
-    EXPECT_EQ(TurnAxis.key, VK_LEFT);
-    SendMessageA(ViewWindow, WM_KEYUP, VK_LEFT, 1);
-    EXPECT_EQ(TurnAxis.key, 0);
+    keep(TurnAxis, ViewPoint);
+    // Ctrl counts while held (the high bit of its state), not while toggled (the low bit).
+    BYTE keys[256] = {};
+    for (const auto& [state, limit, height] : { std::tuple(0x80, 1, 129), std::tuple(0x01, 32, 144) }) {
+        keys[VK_CONTROL] = BYTE(state), ViewPoint.height = 128;
+        SetKeyboardState(keys);
+        SendMessageA(ViewWindow, WM_KEYDOWN, VK_LEFT, 1);
+        SendMessageA(ViewWindow, WM_KEYDOWN, 'A', 1);
+        EXPECT_EQ(TurnAxis.key, VK_LEFT);
+        EXPECT_EQ((std::pair(TurnAxis.limit, ViewPoint.height)), std::pair(limit, height)) << "Ctrl state " << state;
+        SendMessageA(ViewWindow, WM_KEYUP, VK_LEFT, 1);
+        EXPECT_EQ(TurnAxis.key, 0);
+    }
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
     for (const int32_t jump : { 0, 1 }) {
         OpenLauncher();
         ShowWindow(launcher, SW_HIDE);
         JumpToDX = jump, RunFlags = 0, Log.clear();
+        ClearEffectLog();
         SendMessageA(ViewWindow, WM_KEYDOWN, VK_ESCAPE, 1);
         EXPECT_EQ(DrainMessages(), jump ? 0 : WPARAM(-1));
         EXPECT_EQ(Log.at(0), "music stop midifile");
+        EXPECT_EQ(std::vector<int>(EffectLog, EffectLog + EffectLogCount), std::vector<int> { -1 }) << "effect stopped";
         EXPECT_NE(RunFlags & RunFlagClosed, 0u);
         EXPECT_EQ(IsWindowVisible(launcher) != 0, !jump);
     }
@@ -175,7 +193,9 @@ TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGSt
         EXPECT_EQ(std::count(Log.begin(), Log.end(), "dd.RestoreDisplayMode"), style ? 0 : 1) << style;
         ASSERT_EQ(InitWindowView(), 0);
     }
+    const HGDIOBJ section = GetCurrentObject(MemoryDC, OBJ_BITMAP);
     CloseWindowView();
+    EXPECT_NE(GetCurrentObject(MemoryDC, OBJ_BITMAP), section) << "the section stays selected, so it cannot go";
     FreeMemoryDC();
     DeleteObject(ProgramPaletteHandle);
 }
@@ -240,6 +260,14 @@ TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcross
     char line[32];
     SendMessageA(Control(1004), LB_GETTEXT, 1, LPARAM(line));
     EXPECT_STREQ(line, "640x480x16");
+    // A trackbar moved sets its screen usage and label; a scroll message from another control does nothing.
+    for (const auto& [bar, position, labels] : { std::tuple(1017, 123, "width: 123/800 height: 300/600"),
+             std::tuple(1019, 77, "width: 123/800 height: 77/600"), std::tuple(1004, 5, "width: 123/800 height: 77/600") }) {
+        SendMessageA(Control(bar), TBM_SETPOS, TRUE, position);
+        SendMessageA(CurrentPage, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), LPARAM(Control(bar)));
+        EXPECT_EQ(Text(Control(1020)) + " " + Text(Control(1021)), labels);
+    }
+    EXPECT_EQ(std::pair(ScrUseXs, ScrUseZs), std::pair(123, 77));
 }
 
 // The video-modes dialog wraps around, each opening starts at entry 0, each report's buffer goes back.
