@@ -71,7 +71,7 @@ async function main([command, dir, arg]) {
   }
   const browser = await launch();
   try {
-    const page = await browser.newPage({ viewport: { width: 960, height: 760 } });
+    const page = await browser.newPage({ viewport: { width: 1120, height: 760 } });
     if (command === 'screenshot') {
       await page.goto(`${server.url}?frames=30`);
       await settled(page, ['ended', 'failed']);
