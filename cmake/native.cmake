@@ -57,6 +57,14 @@ foreach(script ${SDL_E2E_TESTS})
   add_test(NAME e2e_${name} COMMAND ${script} ${CMAKE_SOURCE_DIR}/dist)
 endforeach()
 
+# The browser's build: quarvel-tool in WebAssembly replays the recordings under node, and the page
+# in headless Chromium (driven by playwright-core from the npm lock file) draws and sounds as the
+# native program does.
+add_test(NAME web_wasm_replay COMMAND ${CMAKE_SOURCE_DIR}/tests/web/test-wasm-replay ${QUARVEL_BUILD}/web/quarvel-tool.js)
+add_test(NAME web_browser COMMAND node --test ${CMAKE_SOURCE_DIR}/tests/web/test-web.mjs)
+set_tests_properties(web_browser PROPERTIES TIMEOUT 300 ENVIRONMENT
+  "QUARVEL_WEB=${CMAKE_SOURCE_DIR}/dist/web;QUARVEL_TOOL=$<TARGET_FILE:quarvel-tool>")
+
 # Every Wine tier once for each architecture this machine runs.
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run)
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test-*)

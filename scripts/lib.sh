@@ -3,6 +3,7 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$ROOT/build
 NATIVE_BUILD=$BUILD/native
+WEB_BUILD=$BUILD/web
 DIST=$ROOT/dist
 export WINEDEBUG=-all
 # No prompt for the .NET and HTML runtimes the program does not use, and no debugger on a
@@ -105,4 +106,31 @@ stop_display() {
 # output goes to a pipe, they would keep that pipe open after the program has ended.
 start_wine_services() {
   wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
+}
+
+# The page in dist/web/: the module and its page, quarvel-tool for node (build/web) and the
+# default data set with the tune rendered to Ogg Vorbis, since browsers play no MIDI. fluidsynth
+# renders the same bytes each run, and oggenc's stream serial is fixed, so the file is too.
+build_web() {
+  # emcc runs its JavaScript parts with the machine's node, which may not look in Debian's
+  # module folder; and emcmake's emulator flag is one that node 20 refuses.
+  export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+  mkdir -p "$BUILD"
+  emcmake cmake -S "$ROOT" -B "$WEB_BUILD" -G Ninja -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
+    >"$BUILD/web-configure.log" 2>&1 || { cat "$BUILD/web-configure.log" >&2; return 1; }
+  cmake --build "$WEB_BUILD" -j "$1"
+  local web=$DIST/web data=$BUILD/data
+  "$NATIVE_BUILD/quarvel-tool" mkdata "$data" >/dev/null
+  mkdir -p "$web/mus"
+  cp "$ROOT/src/web/index.html" "$ROOT/src/web/page.js" "$WEB_BUILD"/{quarvel,bench}.{js,wasm} "$web/"
+  cp -r "$data/fc.ini" "$data/sc" "$data/snd" "$web/"
+  if ! cmp -s "$data/mus/3d.mid" "$WEB_BUILD/3d.ogg.mid" || [ ! -f "$WEB_BUILD/3d.ogg" ]; then
+    fluidsynth -ni -q -F "$WEB_BUILD/3d.wav" -r 44100 -T wav /usr/share/sounds/sf2/TimGM6mb.sf2 \
+      "$data/mus/3d.mid" >/dev/null
+    oggenc -Q -s 1 -q 3 -o "$WEB_BUILD/3d.ogg" "$WEB_BUILD/3d.wav"
+    rm -f "$WEB_BUILD/3d.wav"
+    cp "$data/mus/3d.mid" "$WEB_BUILD/3d.ogg.mid"
+  fi
+  cp "$WEB_BUILD/3d.ogg" "$web/mus/3d.ogg"
+  echo "build: dist/web/ is ready"
 }

@@ -1,0 +1,187 @@
+// The page in headless Chromium: frames equal to quarvel-tool render's after key scripts and after
+// real key presses, bad data folders, the effects reaching Web Audio in order, no sound before a
+// click, and 60 world steps a second on a faster display.
+// node --test tests/web/test-web.mjs, with QUARVEL_WEB (dist/web) and QUARVEL_TOOL (native) set.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { cpSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { launch, serve, settled } from '../../scripts/web.mjs';
+
+const web = process.env.QUARVEL_WEB, tool = process.env.QUARVEL_TOOL;
+const golden = new URL('../golden/', import.meta.url).pathname;
+const work = mkdtempSync(join(tmpdir(), 'quarvel-web-'));
+let server, browser;
+
+// The page and data folders beside it: the data set as built; one starting beside the target,
+// facing it; one without the palette; one without fc.ini; one whose tree picture is cut short.
+before(async () => {
+  cpSync(web, work, { recursive: true });
+  cpSync(golden, join(work, 'keys'), { recursive: true });
+  const folder = (name, edit) => {
+    cpSync(web, join(work, name), { recursive: true, filter: (f) => !/\.(js|wasm|html)$/.test(f) });
+    edit(join(work, name));
+  };
+  folder('target', (d) => writeFileSync(join(d, 'fc.ini'), readFileSync(join(d, 'fc.ini'), 'latin1')
+    .replace(/^ViewPntX=.*$/m, 'ViewPntX=0').replace(/^ViewPntY=.*$/m, 'ViewPntY=200')
+    .replace(/^ViewPntZ=.*$/m, 'ViewPntZ=56').replace(/^ViewPntA=.*$/m, 'ViewPntA=0')));
+  folder('nopal', (d) => rmSync(join(d, 'sc/nosystem.pal')));
+  folder('noini', (d) => rmSync(join(d, 'fc.ini')));
+  folder('broken', (d) => writeFileSync(join(d, 'sc/tree.sc0'), readFileSync(join(d, 'sc/tree.sc0')).subarray(0, 900)));
+  server = await serve(work);
+  // Sound without a click, so that a replay's effects from its first frame reach Web Audio.
+  browser = await launch(['--autoplay-policy=no-user-gesture-required']);
+});
+after(async () => {
+  await browser?.close();
+  await server?.close();
+  rmSync(work, { recursive: true, force: true });
+});
+
+// A page with a spy on its audio calls: which file each decoded buffer came from (by size) and
+// every start and stop of a source, in order.
+async function open(query, on = browser) {
+  const page = await on.newPage();
+  await page.addInitScript(() => {
+    window.audioCalls = [];
+    const sizes = new WeakMap();
+    const decode = BaseAudioContext.prototype.decodeAudioData;
+    BaseAudioContext.prototype.decodeAudioData = async function (bytes) {
+      const size = bytes.byteLength, buffer = await decode.call(this, bytes);
+      sizes.set(buffer, size);
+      return buffer;
+    };
+    for (const op of ['start', 'stop']) {
+      const real = AudioBufferSourceNode.prototype[op];
+      AudioBufferSourceNode.prototype[op] = function (...args) {
+        window.audioCalls.push([op, sizes.get(this.buffer)]);
+        return real.apply(this, args);
+      };
+    }
+  });
+  await page.goto(server.url + query);
+  return page;
+}
+
+// The canvas as RGB bytes, and quarvel-tool render's last frame for the same run.
+async function canvasRgb(page) {
+  const rgba = Buffer.from(await page.evaluate(() => {
+    const c = document.getElementById('view');
+    const data = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let text = '';
+    for (let i = 0; i < data.length; i += 0x8000) text += String.fromCharCode(...data.subarray(i, i + 0x8000));
+    return btoa(text);
+  }), 'base64');
+  return Buffer.from(rgba.filter((_, i) => i % 4 !== 3));
+}
+function renderRgb(dir, keys, frames, viewport) {
+  const png = join(work, 'render.png');
+  execFileSync(tool, ['render', '--dir', join(work, dir), '--frames', String(frames), '--viewport', viewport,
+    '--out', png, ...(keys ? ['--keys', keys] : [])], { stdio: 'ignore' });
+  return execFileSync('convert', [png, 'rgb:-'], { maxBuffer: 64 << 20 });
+}
+function assertSameFrame(actual, expected, viewport, what) {
+  assert.equal(actual.length, expected.length, `${what}: canvas size differs from ${viewport}`);
+  const first = actual.findIndex((v, i) => v !== expected[i]);
+  const width = Number(viewport.split('x')[0]);
+  assert.equal(first, -1, `${what}: first differing pixel at x=${(first / 3) % width}, y=${Math.floor(first / 3 / width)}`);
+}
+
+const wavSlot = (size) => [0, 1, 2, 3, 4].find((i) => statSync(join(web, `snd/qrvl0${i}.wav`)).size === size);
+const audioStarts = async (page) => (await page.evaluate(() => window.audioCalls))
+  .filter(([op]) => op === 'start').map(([, size]) => wavSlot(size) ?? 'tune');
+
+test('a key script replays to the frames of quarvel-tool render', async () => {
+  const cases = [ // data folder, key script, frames, viewport
+    ['.', 'walk', 120, '322x241'], ['target', 'target', 120, '640x480'],
+    ['noini', 'walk', 40, '200x150'], ['broken', 'walk', 40, '256x192'],
+  ];
+  for (const [data, keys, frames, viewport] of cases) {
+    const page = await open(`?data=${data}&keys=keys/${keys}.keys&frames=${frames}&viewport=${viewport}`);
+    const state = await settled(page, ['ended', 'failed']);
+    assert.deepEqual([state.state, state.frame], ['ended', String(frames)], `${data} ${keys}: ${state.code}`);
+    assertSameFrame(await canvasRgb(page), renderRgb(data, join(golden, `${keys}.keys`), frames, viewport),
+      viewport, `${data} ${keys}`);
+    if (data === 'target') {
+      // The start-up sound, cut off by the trigger, then the explosion; the tune once.
+      const calls = await page.evaluate(() => window.audioCalls);
+      const named = calls.map(([op, size]) => `${op} ${wavSlot(size) ?? (size ? 'tune' : '?')}`);
+      assert.deepEqual(named.filter((c) => c.startsWith('start')), ['start 1', 'start tune', 'start 0', 'start 4']);
+      assert.ok(named.indexOf('stop 1') < named.indexOf('start 0') && named.includes('stop 1'), named.join(', '));
+    }
+    await page.close();
+  }
+});
+
+test('real key presses move the view as the same keys do in quarvel-tool render', async () => {
+  const page = await open('?viewport=256x192');
+  await settled(page, ['running']);
+  await page.evaluate(() => {
+    window.unprevented = [];
+    window.addEventListener('keydown', (e) => e.key.startsWith('Arrow') && !e.defaultPrevented && unprevented.push(e.key));
+  });
+  const hold = async (key, ms) => {
+    await page.keyboard.down(key);
+    await page.waitForTimeout(ms);
+    await page.keyboard.up(key);
+  };
+  await hold('ArrowUp', 400);
+  await page.keyboard.down('Control');
+  await hold('ArrowLeft', 300);
+  await page.keyboard.press('a');
+  await page.keyboard.up('Control');
+  await hold('ArrowRight', 300);
+  await page.keyboard.press('z');
+  await page.waitForTimeout(200);
+  await page.keyboard.press('Escape');
+  const state = await settled(page, ['ended']);
+  const script = await page.evaluate(() => quarvelPage.recording());
+  assert.match(script, /^viewport 256x192 view 440,160,56,128$/m);
+  const lines = script.split('\n').filter((l) => /^\d+ (down|up) /.test(l)).map((l) => l.replace(/^\d+ /, ''));
+  assert.deepEqual(lines, ['down up', 'up up', 'down left ctrl', 'up left', 'down a ctrl', 'up a',
+    'down right', 'up right', 'down z', 'up z']);
+  assert.deepEqual(await page.evaluate(() => unprevented), [], 'arrows would scroll the page');
+  writeFileSync(join(work, 'live.keys'), script);
+  assertSameFrame(await canvasRgb(page), renderRgb('.', join(work, 'live.keys'), Number(state.frame), '256x192'),
+    '256x192', `live keys over ${state.frame} frames`);
+  await page.close();
+});
+
+test('sound waits for the first click, then the tune starts from its beginning', async () => {
+  const plain = await launch(); // the browser's own rule: no sound before a gesture
+  try {
+    const page = await open('?viewport=128x128', plain);
+    await settled(page, ['running']);
+    await page.waitForTimeout(300);
+    assert.deepEqual(await audioStarts(page), []);
+    await page.mouse.click(10, 10);
+    await page.waitForFunction(() => window.audioCalls.length > 0, null, { timeout: 10000 });
+    assert.deepEqual(await audioStarts(page), ['tune']);
+  } finally {
+    await plain.close();
+  }
+});
+
+test('the world steps 60 times a second on a 144 Hz display', async () => {
+  const page = await browser.newPage();
+  await page.addInitScript(() => {
+    window.requestAnimationFrame = (tick) => setTimeout(() => tick(performance.now()), 1000 / 144);
+  });
+  await page.goto(server.url + '?frames=60&viewport=128x128');
+  await page.waitForFunction(() => document.body.dataset.state === 'running', null, { polling: 5 });
+  const started = Date.now();
+  await page.waitForFunction(() => document.body.dataset.state === 'ended', null, { polling: 5 });
+  const elapsed = Date.now() - started;
+  assert.ok(elapsed > 900 && elapsed < 4000, `60 steps took ${elapsed} ms`);
+  await page.close();
+});
+
+test('a data folder without the palette says so on the page', async () => {
+  const page = await open('?data=nopal');
+  const state = await settled(page, ['failed']);
+  assert.equal(state.code, '-5');
+  assert.match(await page.textContent('#message'), /sc\/nosystem\.pal cannot be read.*-5/s);
+  await page.close();
+});
