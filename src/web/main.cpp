@@ -227,8 +227,14 @@ EMSCRIPTEN_KEEPALIVE void WebResume()
     Resume();
 }
 
-// The live keys so far as a key script: replayed with the frame count shown when the view
-// ended, it makes the same frames.
+// The frames drawn so far; the canvas shows the last of them.
+EMSCRIPTEN_KEEPALIVE int32_t WebFrame()
+{
+    return Frame;
+}
+
+// The live keys so far as a recording: a header (viewport and start view), the key lines and
+// the frames drawn. It replays to the canvas's frame.
 EMSCRIPTEN_KEEPALIVE const char* WebRecording()
 {
     static std::string script;

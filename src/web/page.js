@@ -228,6 +228,41 @@
     recording: () => (module ? module.UTF8ToString(module._WebRecording()) : ''),
   };
 
+  // Files for the user: a recording of the keys, a screenshot of the canvas (the engine's pixels
+  // at the view's size: what quarvel-tool render draws for the same frame).
+  function download(blob, name) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  }
+  let shots = 0;
+  function screenshot() {
+    const frames = module && width ? module._WebFrame() : 0;
+    if (!frames) return;
+    const name = `quarvel-${String(++shots).padStart(4, '0')}.png`;
+    canvas.toBlob((blob) => download(blob, name), 'image/png');
+    $('status').textContent = `${name}: frame ${frames - 1} (quarvel-tool render --frames ${frames} draws it)`;
+  }
+  $('save').addEventListener('click', () => {
+    if (module) download(new Blob([quarvelPage.recording()], { type: 'text/plain' }), 'quarvel-demo.keys');
+  });
+  // A picked recording replays in a fresh page: the program starts from its own beginning.
+  $('play').addEventListener('click', () => $('pick').click());
+  $('pick').addEventListener('change', async () => {
+    const file = $('pick').files[0];
+    if (!file) return;
+    sessionStorage.setItem('quarvel-recording', await file.text());
+    const next = new URLSearchParams(params);
+    next.delete('keys');
+    next.delete('frames');
+    next.set('play', '1');
+    location.search = next.toString();
+  });
+
   function resume() {
     if (document.body.dataset.state !== 'ended' || !endedByEscape) return;
     setState('running');
@@ -238,6 +273,10 @@
     unlockAudio();
     if ((event.key === 'f' || event.key === 'F') && !event.ctrlKey && !event.altKey && !event.metaKey) toggleFullScreen();
     if (event.key === 'Enter' && event.target.tagName !== 'BUTTON') resume();
+    if (event.key === 'F12') {
+      event.preventDefault();
+      screenshot();
+    }
   });
   window.addEventListener('pointerdown', unlockAudio);
   canvas.addEventListener('click', resume);
@@ -283,14 +322,21 @@
     })), loadSounds()]);
     module = created;
     await loadDataFolder(module.FS);
-    const args = ['--dir', '/data', '--viewport', params.get('viewport') || '640x480'];
+    // Without ?viewport a recording's own size holds, else 640x480.
+    const args = ['--dir', '/data'];
+    if (params.has('viewport')) args.push('--viewport', params.get('viewport'));
     if (params.has('frames')) args.push('--frames', params.get('frames'));
+    let script = null;
     if (params.has('keys')) {
-      const script = await fetchBytes(new URL(params.get('keys'), location.href));
+      script = await fetchBytes(new URL(params.get('keys'), location.href));
       if (!script) {
         quarvelPage.failed(1, `the key script ${params.get('keys')} cannot be fetched`);
         return;
       }
+    } else if (params.has('play')) {
+      script = new TextEncoder().encode(sessionStorage.getItem('quarvel-recording') || '');
+    }
+    if (script) {
       module.FS.writeFile('/keys.txt', script);
       args.push('--keys', '/keys.txt');
     }

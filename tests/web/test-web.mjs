@@ -76,12 +76,15 @@ async function canvasRgb(page) {
   }), 'base64');
   return Buffer.from(rgba.filter((_, i) => i % 4 !== 3));
 }
+const pngRgb = (png) => execFileSync('convert', [png, 'rgb:-'], { maxBuffer: 64 << 20 });
+// Without frames and viewport, a recording's own hold.
 function renderRgb(dir, keys, frames, viewport) {
   const png = join(work, 'render.png');
-  execFileSync(tool, ['render', '--dir', join(work, dir), '--frames', String(frames), '--viewport', viewport,
-    '--out', png, ...(keys ? ['--keys', keys] : [])], { stdio: 'ignore' });
-  return execFileSync('convert', [png, 'rgb:-'], { maxBuffer: 64 << 20 });
+  execFileSync(tool, ['render', '--dir', join(work, dir), ...(frames ? ['--frames', String(frames)] : []),
+    ...(viewport ? ['--viewport', viewport] : []), '--out', png, ...(keys ? ['--keys', keys] : [])], { stdio: 'ignore' });
+  return pngRgb(png);
 }
+const download = async (page, act) => (await Promise.all([page.waitForEvent('download'), act()]))[0].path();
 function assertSameFrame(actual, expected, viewport, what) {
   assert.equal(actual.length, expected.length, `${what}: canvas size differs from ${viewport}`);
   const first = actual.findIndex((v, i) => v !== expected[i]);
@@ -135,17 +138,26 @@ test('real key presses move the view as the same keys do in quarvel-tool render'
   await hold('ArrowRight', 300);
   await page.keyboard.press('z');
   await page.waitForTimeout(200);
+  // F12 saves the canvas: the frame its message names, as quarvel-tool render draws it.
+  const shot = await download(page, () => page.keyboard.press('F12'));
+  const shotFrames = Number(/--frames (\d+)/.exec(await page.textContent('#status'))[1]);
   await page.keyboard.press('Escape');
   const state = await settled(page, ['ended']);
-  const script = await page.evaluate(() => quarvelPage.recording());
+  const script = readFileSync(await download(page, () => page.click('#save')), 'utf8');
   assert.match(script, /^viewport 256x192 view 440,160,56,128$/m);
   const lines = script.split('\n').filter((l) => /^\d+ (down|up) /.test(l)).map((l) => l.replace(/^\d+ /, ''));
   assert.deepEqual(lines, ['down up', 'up up', 'down left ctrl', 'up left', 'down a ctrl', 'up a',
     'down right', 'up right', 'down z', 'up z']);
   assert.deepEqual(await page.evaluate(() => unprevented), [], 'arrows would scroll the page');
   writeFileSync(join(work, 'live.keys'), script);
-  assertSameFrame(await canvasRgb(page), renderRgb('.', join(work, 'live.keys'), Number(state.frame), '256x192'),
-    '256x192', `live keys over ${state.frame} frames`);
+  assertSameFrame(await canvasRgb(page), renderRgb('.', join(work, 'live.keys')), '256x192',
+    `the saved recording of ${state.frame} frames`);
+  assertSameFrame(pngRgb(shot), renderRgb('.', join(work, 'live.keys'), shotFrames), '256x192', `F12 at ${shotFrames}`);
+  // The same file picked with Play replays to the same last frame.
+  await page.setInputFiles('#pick', join(work, 'live.keys'));
+  await page.waitForURL(/play=1/);
+  assert.equal((await settled(page, ['ended'])).frame, state.frame);
+  assertSameFrame(await canvasRgb(page), renderRgb('.', join(work, 'live.keys')), '256x192', 'the picked recording');
   await page.close();
 });
 
