@@ -8,15 +8,15 @@ set(QUARVEL_WINE_ARCHS "32;64" CACHE STRING "The Windows architectures whose tes
 
 # What the tools share with the native program: the headless frame loop, key scripts, the
 # program palette and PNG output. It plays no sound, so each program brings its own PlayEffect.
-set(FRAME_SOURCES ${CMAKE_SOURCE_DIR}/tools/frame_runner.cpp ${CMAKE_SOURCE_DIR}/tools/palette.cpp
-  ${CMAKE_SOURCE_DIR}/tools/stb_impl.cpp)
+set(FRAME_SOURCES ${SRC}/app/frame_runner.cpp ${SRC}/render/palette.cpp ${SRC}/app/stb_impl.cpp)
 add_library(quarvel_frames STATIC ${FRAME_SOURCES})
-target_include_directories(quarvel_frames PUBLIC ${CMAKE_SOURCE_DIR}/tools ${STB_INCLUDE_DIR})
+target_include_directories(quarvel_frames PUBLIC ${STB_INCLUDE_DIR})
 target_link_libraries(quarvel_frames PUBLIC quarvel_core)
 
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
-list(REMOVE_ITEM TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/main.cpp ${FRAME_SOURCES})
+list(REMOVE_ITEM TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/main.cpp)
 add_library(quarvel_tools STATIC ${TOOL_SOURCES})
+target_include_directories(quarvel_tools PUBLIC ${CMAKE_SOURCE_DIR}/tools)
 target_link_libraries(quarvel_tools PUBLIC quarvel_frames quarvel_effect_log)
 
 add_executable(quarvel-tool ${CMAKE_SOURCE_DIR}/tools/main.cpp)

@@ -3,7 +3,7 @@ set(WIN_LINK -static -static-libgcc -static-libstdc++)
 
 set(WIN ${SRC}/win32)
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS
-  ${WIN}/app/win32_*.cpp ${WIN}/display/win32_*.cpp ${WIN}/ui/win32_*.cpp ${WIN}/sound/win32_music.cpp)
+  ${WIN}/shell/win32_*.cpp ${WIN}/app/win32_*.cpp ${WIN}/display/win32_*.cpp ${WIN}/ui/win32_*.cpp ${WIN}/sound/win32_music.cpp)
 list(REMOVE_ITEM SHELL_SOURCES ${WIN}/app/win32_main.cpp)
 add_library(quarvel_shell STATIC ${SHELL_SOURCES})
 target_include_directories(quarvel_shell PUBLIC ${SRC})

@@ -9,7 +9,7 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
 #include "render/floor.h"

@@ -9,7 +9,7 @@
 
 #include "base/settings.h"
 #include "commands.h"
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "render/trig.h"
 #include "sound/sound.h"
 #include "world/objects.h"

@@ -11,7 +11,7 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "palette.h"
+#include "render/palette.h"
 #include "render/bitmap.h"
 #include "sc0_file.h"
 

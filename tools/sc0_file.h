@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "palette.h"
+#include "render/palette.h"
 #include "render/bitmap.h"
 
 // A whole .sc0 file: header (width, height, payload size) followed by the payload.

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "base/settings.h"
-#include "frame_runner.h"
-#include "palette.h"
+#include "app/frame_runner.h"
+#include "render/palette.h"
 #include "sdl/audio.h"
 #include "sdl/screen.h"
 #include "sound/sound.h"

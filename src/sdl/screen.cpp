@@ -3,7 +3,7 @@
 
 #include <SDL.h>
 
-#include "palette.h"
+#include "render/palette.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // invariant after every frame.
 #include <algorithm>
 
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "tool_test.h"
 #include "world/viewpoint.h"
 

@@ -4,7 +4,7 @@
 
 #include "base/alloc.h"
 #include "world/viewpoint.h"
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 #include "win32_display_fakes.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "base/sys.h"
 #include "win32/app/win32_program.h"
 #include "win32/app/win32_view_window.h"
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 
 HPALETTE(WINAPI* CreatePaletteFunction)(const LOGPALETTE* palette) = CreatePalette;
 int32_t PaletteStatus = -1;

@@ -11,7 +11,7 @@
 #include "win32/app/win32_view_window.h"
 #include "win32/display/win32_display.h"
 #include "win32/sound/win32_music.h"
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 
 namespace {
 

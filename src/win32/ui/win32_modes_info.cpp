@@ -4,7 +4,7 @@
 
 #include "base/alloc.h"
 #include "win32/display/win32_display.h"
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 
 int32_t InfoModeIndex = 0;
 

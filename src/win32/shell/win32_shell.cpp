@@ -1,5 +1,5 @@
 // Placing one window centred over another, kept on the desktop.
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 
 void CentreWindow(HWND window, HWND other)
 {

@@ -1,5 +1,5 @@
 // The headless frame loop shared by render and bench: data folder, viewport, buffer presenter, key scripts.
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,7 +13,7 @@
 #include "app/config.h"
 #include "base/alloc.h"
 #include "base/sys.h"
-#include "palette.h"
+#include "render/palette.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
 #include "render/trig.h"

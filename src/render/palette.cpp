@@ -1,5 +1,5 @@
 // The program palette for the tools: .pal files, the static colours and nearest-colour search.
-#include "palette.h"
+#include "render/palette.h"
 
 #include <cstdio>
 
