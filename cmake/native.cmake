@@ -6,10 +6,9 @@ find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 set(QUARVEL_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Where the Windows build trees win32/ and win64/ are")
 set(QUARVEL_WINE_ARCHS "32;64" CACHE STRING "The Windows architectures whose tests run under Wine here")
 
-# What the tools share with the native program: the headless frame loop, key scripts, the
-# program palette and PNG output. It plays no sound, so each program brings its own PlayEffect.
-set(FRAME_SOURCES ${SRC}/app/frame_runner.cpp ${SRC}/render/palette.cpp ${SRC}/app/stb_impl.cpp)
-add_library(quarvel_frames STATIC ${FRAME_SOURCES})
+# The headless frame loop of the tools and the native program: key scripts, the data folder,
+# the buffer presenter and PNG output (stb). It brings no player: each program links its own.
+add_library(quarvel_frames STATIC ${SRC}/app/frame_runner.cpp ${SRC}/app/stb_impl.cpp)
 target_include_directories(quarvel_frames PUBLIC ${STB_INCLUDE_DIR})
 target_link_libraries(quarvel_frames PUBLIC quarvel_core)
 
@@ -17,9 +16,9 @@ file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
 list(REMOVE_ITEM TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/main.cpp)
 add_library(quarvel_tools STATIC ${TOOL_SOURCES})
 target_include_directories(quarvel_tools PUBLIC ${CMAKE_SOURCE_DIR}/tools)
-target_link_libraries(quarvel_tools PUBLIC quarvel_frames quarvel_effect_log)
+target_link_libraries(quarvel_tools PUBLIC quarvel_frames)
 
-add_executable(quarvel-tool ${CMAKE_SOURCE_DIR}/tools/main.cpp)
+add_executable(quarvel-tool ${CMAKE_SOURCE_DIR}/tools/main.cpp ${SILENT_PLAYER})
 target_link_libraries(quarvel-tool PRIVATE quarvel_tools)
 
 # The native front end: the same core and frame over SDL2, with SDL2_mixer for sound and music.
@@ -30,11 +29,11 @@ add_executable(quarvel-sdl ${SDL_SOURCES})
 target_link_libraries(quarvel-sdl PRIVATE quarvel_frames SDL2::SDL2 SDL2_mixer::SDL2_mixer)
 
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
-add_executable(core_tests ${CORE_TEST_SOURCES})
-target_link_libraries(core_tests PRIVATE quarvel_core quarvel_effect_log GTest::gtest_main)
+add_executable(core_tests ${CORE_TEST_SOURCES} ${SILENT_PLAYER})
+target_link_libraries(core_tests PRIVATE quarvel_core GTest::gtest_main)
 
 file(GLOB TOOL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*.cpp)
-add_executable(tool_tests ${TOOL_TEST_SOURCES})
+add_executable(tool_tests ${TOOL_TEST_SOURCES} ${SILENT_PLAYER})
 target_link_libraries(tool_tests PRIVATE quarvel_tools GTest::gtest_main)
 target_compile_definitions(tool_tests PRIVATE
   QUARVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QUARVEL_TOOL="$<TARGET_FILE:quarvel-tool>")
@@ -82,7 +81,7 @@ if(QUARVEL_FUZZ)
   add_library(quarvel_fuzz_support STATIC ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_support.cpp)
   target_link_libraries(quarvel_fuzz_support PUBLIC quarvel_tools)
   foreach(name picture config keys sc0)
-    add_executable(${name}_fuzz ${CMAKE_SOURCE_DIR}/tests/fuzz/${name}_fuzz.cpp)
+    add_executable(${name}_fuzz ${CMAKE_SOURCE_DIR}/tests/fuzz/${name}_fuzz.cpp ${SILENT_PLAYER})
     target_link_libraries(${name}_fuzz PRIVATE quarvel_fuzz_support)
     target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
   endforeach()

@@ -18,8 +18,8 @@ target_link_libraries(quarvel_sound PUBLIC quarvel_core winmm)
 enable_language(RC)
 set(RESOURCES ${WIN}/ui/quarvel.rc)
 
-add_executable(quarvel WIN32 ${WIN}/app/win32_main.cpp ${RESOURCES})
-target_link_libraries(quarvel PRIVATE quarvel_shell quarvel_sound ${WIN_LINK})
+add_executable(quarvel WIN32 ${WIN}/app/win32_main.cpp ${WIN}/sound/win32_sound.cpp ${RESOURCES})
+target_link_libraries(quarvel PRIVATE quarvel_shell winmm ${WIN_LINK})
 
 # GoogleTest from the sources Debian installs, built with this compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -28,12 +28,12 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
-add_executable(core_tests ${CORE_TEST_SOURCES})
-target_link_libraries(core_tests PRIVATE quarvel_core quarvel_effect_log gtest_main ${WIN_LINK})
+add_executable(core_tests ${CORE_TEST_SOURCES} ${SILENT_PLAYER})
+target_link_libraries(core_tests PRIVATE quarvel_core gtest_main ${WIN_LINK})
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCES})
-target_link_libraries(win_tests PRIVATE quarvel_shell quarvel_effect_log gtest_main ${WIN_LINK})
+add_executable(win_tests ${WIN_TEST_SOURCES} ${SILENT_PLAYER} ${RESOURCES})
+target_link_libraries(win_tests PRIVATE quarvel_shell gtest_main ${WIN_LINK})
 
 file(GLOB SOUND_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/sound/*.cpp)
 add_executable(sound_tests ${SOUND_TEST_SOURCES})

@@ -133,11 +133,7 @@ void TimeFrame(Bench* b, int32_t i, bool record, int64_t t[StageCount])
     t0 = Now();
     ClearBandsInBuffer(pixels, pitch, Backdrop);
     t1 = Now();
-    StepObjects();
-    MoveViewer();
-    ComputeViewTrig();
-    TransformFloorCorners();
-    ProjectSprites();
+    StepWorld();
     int64_t t2 = Now();
     t[BandsStage] = t1 - t0;
     t[WorldStage] = t2 - t1;

@@ -11,7 +11,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "base/settings.h"
 #include "app/frame_runner.h"
 #include "render/palette.h"
 #include "sdl/audio.h"
@@ -201,16 +200,11 @@ int main(int argc, char** argv)
         return Failure(error, ConfigFailed);
     }
     int32_t width = options.width, height = options.height;
-    if (width == 0) {
-        width = ScrUseXs;
-        height = ScrUseZs;
-    }
-    if (width < 128 || width > 2048 || height < 128 || height > 2048) {
+    if (!ChooseViewSize(&width, &height, &error)) {
+        std::string ignored;
         CloseScreen();
-        CloseDataFolder(&error);
-        return Failure("fc.ini's screen usage " + std::to_string(width) + "x" + std::to_string(height)
-                + " lies outside 128x128..2048x2048",
-            ConfigFailed);
+        CloseDataFolder(&ignored);
+        return Failure(error, ConfigFailed);
     }
     StartView(width, height);
     if (!OpenScreen(width, height, options.scale, palette, &error)) {

@@ -4,6 +4,7 @@
 
 #include "base/settings.h"
 #include "base/sys.h"
+#include "render/palette.h"
 #include "win32/app/win32_program.h"
 #include "win32/app/win32_view_window.h"
 #include "win32/shell/win32_shell.h"
@@ -37,18 +38,14 @@ int32_t RoundedWidth()
 
 int InitPalette()
 {
-    const SysFile file = SysOpenRead("sc\\nosystem.pal");
-    if (file == SysNoFile)
+    RgbColour file[256];
+    if (!LoadPalFile("sc\\nosystem.pal", file))
         return -1;
-    // A short file leaves the missing colours black.
-    uint8_t triples[768] = {};
-    SysRead(file, triples, sizeof triples);
-    SysClose(file);
 
     ProgramPalette.version = 0x300;
     ProgramPalette.count = 256;
-    for (int i = 10; i <= 245; ++i)
-        ProgramPalette.entries[i] = { triples[3 * i], triples[3 * i + 1], triples[3 * i + 2], PC_RESERVED };
+    for (int i = FirstPictureColour; i <= LastPictureColour; ++i)
+        ProgramPalette.entries[i] = { file[i].r, file[i].g, file[i].b, PC_RESERVED };
     HDC screen = GetDC(nullptr);
     GetSystemPaletteEntries(screen, 0, 10, ProgramPalette.entries);
     GetSystemPaletteEntries(screen, 246, 10, ProgramPalette.entries + 246);

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "app/config.h"
 #include "base/settings.h"
 #include "base/sys.h"
 #include "render/trig.h"
@@ -60,7 +61,7 @@ void StartFrames()
 // outside them would be drawn out of bounds; it is refused with a message.
 bool WithinViewLimits(uint32_t depth)
 {
-    if (depth == 8 && ScrUseXs >= 128 && ScrUseXs <= 2048 && ScrUseZs >= 128 && ScrUseZs <= 2048)
+    if (depth == 8 && ViewSizeAllowed(ScrUseXs, ScrUseZs))
         return true;
     SysMessageBox(LimitsText, "program limitation");
     return false;
