@@ -5,8 +5,6 @@
 #include "base/settings.h"
 #include "base/sys.h"
 #include "render/palette.h"
-#include "win32/app/win32_program.h"
-#include "win32/app/win32_view_window.h"
 #include "win32/shell/win32_shell.h"
 
 HPALETTE(WINAPI* CreatePaletteFunction)(const LOGPALETTE* palette) = CreatePalette;
@@ -145,10 +143,8 @@ FrameTarget WindowFrameTarget()
     return { SectionPixels, RoundedWidth() };
 }
 
-int PresentFrame()
+int PresentWindow()
 {
-    if (WinGStyle == 0)
-        return PresentFullScreen();
     HDC windowDC = GetDC(ViewWindow);
     HPALETTE previous = SelectPalette(windowDC, ProgramPaletteHandle, FALSE);
     BitBlt(windowDC, 0, 0, RoundedWidth(), Projection.ProjZs, MemoryDC, 0, 0, SRCCOPY);
@@ -158,12 +154,8 @@ int PresentFrame()
     return 0;
 }
 
-void ReactivateDisplay()
+void ReactivateWindow()
 {
-    if (WinGStyle == 0) {
-        ReactivateFullScreen();
-        return;
-    }
     HDC windowDC = GetDC(ViewWindow);
     HPALETTE previous = SelectPalette(windowDC, ProgramPaletteHandle, FALSE);
     UnrealizeObject(ProgramPaletteHandle);

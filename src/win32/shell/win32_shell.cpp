@@ -1,5 +1,32 @@
-// Placing one window centred over another, kept on the desktop.
+// The Windows shell's shared state and centring one window over another.
 #include "win32/shell/win32_shell.h"
+
+HINSTANCE ProgramInstance = nullptr;
+HWND ViewWindow = nullptr;
+HWND Launcher = nullptr;
+int32_t DesktopWidth = 0;
+int32_t DesktopHeight = 0;
+uint32_t RunFlags = 0xFFFFFFFF;
+void (*ReactivateDisplayFunction)() = nullptr;
+
+int QueryDesktop()
+{
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    DesktopWidth = desktop.right - desktop.left;
+    DesktopHeight = desktop.bottom - desktop.top;
+    return 0;
+}
+
+uint32_t ClearRunFlags(uint32_t mask)
+{
+    const uint32_t old = RunFlags;
+    const uint32_t cleared = old & ~mask;
+    if (cleared == 0 && ReactivateDisplayFunction)
+        ReactivateDisplayFunction();
+    RunFlags = cleared;
+    return old;
+}
 
 void CentreWindow(HWND window, HWND other)
 {

@@ -1,6 +1,6 @@
 // The video-modes dialog: one catalogue entry's surface description as text, browsed with
 // Previous and Next.
-#include "win32/ui/win32_launcher.h"
+#include "win32/ui/win32_modes_info.h"
 
 #include "base/alloc.h"
 #include "win32/display/win32_display.h"
