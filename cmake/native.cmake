@@ -29,7 +29,7 @@ add_executable(quarvel-sdl ${SDL_SOURCES})
 target_link_libraries(quarvel-sdl PRIVATE quarvel_frames SDL2::SDL2 SDL2_mixer::SDL2_mixer)
 
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
-add_executable(core_tests ${CORE_TEST_SOURCES} ${SILENT_PLAYER})
+add_executable(core_tests ${CORE_TEST_SOURCES})
 target_link_libraries(core_tests PRIVATE quarvel_core GTest::gtest_main)
 
 file(GLOB TOOL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*.cpp)
