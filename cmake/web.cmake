@@ -7,12 +7,9 @@ find_path(STB_INCLUDE_DIR stb_image.h PATHS /usr/include PATH_SUFFIXES stb REQUI
 # is left out. Frames stay bit-identical, which the replays and the browser tests hold to.
 set(WEB_OPT -O3 -msimd128 -mbulk-memory)
 target_compile_options(quarvel_core PRIVATE ${WEB_OPT})
-target_compile_options(quarvel_effect_log PRIVATE ${WEB_OPT})
 
-set(FRAME_SOURCES ${CMAKE_SOURCE_DIR}/tools/frame_runner.cpp ${CMAKE_SOURCE_DIR}/tools/palette.cpp
-  ${CMAKE_SOURCE_DIR}/tools/stb_impl.cpp)
-add_library(quarvel_frames STATIC ${FRAME_SOURCES})
-target_include_directories(quarvel_frames PUBLIC ${CMAKE_SOURCE_DIR}/tools ${STB_INCLUDE_DIR})
+add_library(quarvel_frames STATIC ${SRC}/app/frame_runner.cpp ${SRC}/app/stb_impl.cpp)
+target_include_directories(quarvel_frames PUBLIC ${STB_INCLUDE_DIR})
 target_link_libraries(quarvel_frames PUBLIC quarvel_core)
 target_compile_options(quarvel_frames PRIVATE ${WEB_OPT})
 # With bulk memory, the linker takes thread-local storage to need threads; stb_image's error
@@ -32,21 +29,21 @@ target_link_options(quarvel-web PRIVATE ${WEB_LINK} -sEXPORT_NAME=createQuarvel
   -sEXPORTED_FUNCTIONS=_main,_malloc,_free)
 
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
-list(REMOVE_ITEM TOOL_SOURCES ${FRAME_SOURCES})
-add_library(quarvel_web_tools OBJECT ${TOOL_SOURCES})
-target_link_libraries(quarvel_web_tools PUBLIC quarvel_frames quarvel_effect_log)
+add_library(quarvel_web_tools OBJECT ${TOOL_SOURCES} ${SILENT_PLAYER})
+target_include_directories(quarvel_web_tools PRIVATE ${CMAKE_SOURCE_DIR}/tools)
+target_link_libraries(quarvel_web_tools PUBLIC quarvel_frames)
 target_compile_options(quarvel_web_tools PRIVATE ${WEB_OPT})
 
 # quarvel-tool under node, on the real file system: the same commands as the native tool.
 add_executable(quarvel-tool-node $<TARGET_OBJECTS:quarvel_web_tools>)
 set_target_properties(quarvel-tool-node PROPERTIES OUTPUT_NAME quarvel-tool SUFFIX .js)
-target_link_libraries(quarvel-tool-node PRIVATE quarvel_frames quarvel_effect_log)
+target_link_libraries(quarvel-tool-node PRIVATE quarvel_frames)
 target_link_options(quarvel-tool-node PRIVATE -O3 -sALLOW_MEMORY_GROWTH=1 -sNODERAWFS=1 -sEXIT_RUNTIME=1)
 
 # quarvel-tool for the page's bench mode, which runs "bench" over the fetched data set.
 add_executable(quarvel-bench $<TARGET_OBJECTS:quarvel_web_tools>)
 set_target_properties(quarvel-bench PROPERTIES OUTPUT_NAME bench SUFFIX .js)
-target_link_libraries(quarvel-bench PRIVATE quarvel_frames quarvel_effect_log)
+target_link_libraries(quarvel-bench PRIVATE quarvel_frames)
 target_link_options(quarvel-bench PRIVATE ${WEB_LINK} -sEXPORT_NAME=createBench)
 
 enable_testing()

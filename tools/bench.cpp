@@ -9,7 +9,7 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
 #include "render/floor.h"
@@ -134,11 +134,7 @@ void TimeFrame(Bench* b, int32_t i, bool record, int64_t t[StageCount])
     t0 = Now();
     ClearBandsInBuffer(pixels, pitch, Backdrop);
     t1 = Now();
-    StepObjects();
-    MoveViewer();
-    ComputeViewTrig();
-    TransformFloorCorners();
-    ProjectSprites();
+    StepWorld();
     int64_t t2 = Now();
     t[BandsStage] = t1 - t0;
     t[WorldStage] = t2 - t1;

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "base/settings.h"
 #include "commands.h"
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "render/trig.h"
 #include "sound/sound.h"
 #include "world/objects.h"
@@ -125,14 +124,10 @@ int RenderCommand(int argc, char** argv)
         return Failure(error);
     if (haveView)
         PlaceViewer(view[0], view[1], view[2], view[3] & 1023); // as fc.ini's angle is read
-    if (width == 0) {
-        width = ScrUseXs;
-        height = ScrUseZs;
-        if (width < 128 || width > 2048 || height < 128 || height > 2048) {
-            CloseDataFolder(&error);
-            return Failure("fc.ini's screen usage " + std::to_string(width) + "x" + std::to_string(height)
-                + " lies outside 128x128..2048x2048");
-        }
+    if (!ChooseViewSize(&width, &height, &error)) {
+        std::string ignored;
+        CloseDataFolder(&ignored);
+        return Failure(error);
     }
     StartView(width, height);
 

@@ -11,7 +11,7 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "palette.h"
+#include "render/palette.h"
 #include "render/bitmap.h"
 #include "sc0_file.h"
 
@@ -149,14 +149,15 @@ int Info(const Options& options)
     if (bytes.size() < Sc0HeaderSize)
         return Fail("%s: %zu bytes, a header needs %u", path, bytes.size(), Sc0HeaderSize);
 
+    Bitmap header = {};
+    ReadSc0Header(bytes.data(), &header);
     Bitmap b = {};
     const int32_t result = LoadBitmap(path, &b);
     const uint64_t present = bytes.size() - Sc0HeaderSize;
     std::printf("file: %s\n", path);
-    std::printf("width: %u\nheight: %u\n", Get16(&bytes[4]), Get16(&bytes[6]));
-    std::printf("fields at 8, 10, 16: %d %d %d\n", int16_t(Get16(&bytes[8])), int16_t(Get16(&bytes[10])),
-        int16_t(Get16(&bytes[16])));
-    const uint32_t size = Get32(&bytes[12]);
+    std::printf("width: %u\nheight: %u\n", header.width, header.height);
+    std::printf("fields at 8, 10, 16: %d %d %d\n", header.field8, header.field10, header.field16);
+    const uint32_t size = header.size;
     std::printf("payload size: %u bytes\n", size);
     if (present == size)
         std::printf("bytes after the header: %llu, as many as the payload\n", (unsigned long long)present);

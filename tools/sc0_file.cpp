@@ -29,28 +29,18 @@ int Channels(PictureKind kind)
 
 } // namespace
 
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16;
-}
-
 std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<uint8_t>& payload)
 {
     std::vector<uint8_t> file;
-    file.reserve(32 + payload.size());
+    file.reserve(Sc0HeaderSize + payload.size());
     for (char c : { 'S', 'C', '0', '\0' })
         file.push_back(uint8_t(c));
-    Put16(&file, width);
-    Put16(&file, height);
-    Put16(&file, 8); // bits per pixel, informational only
+    Put16(&file, width); // Sc0Width
+    Put16(&file, height); // Sc0Height
+    Put16(&file, 8); // Sc0Field8: bits per pixel, informational only
     Put16(&file, 0);
-    Put32(&file, uint32_t(payload.size()));
-    file.resize(32, 0);
+    Put32(&file, uint32_t(payload.size())); // Sc0Size
+    file.resize(Sc0HeaderSize, 0);
     file.insert(file.end(), payload.begin(), payload.end());
     return file;
 }

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "palette.h"
+#include "base/bytes.h"
+#include "render/palette.h"
 #include "render/bitmap.h"
 
 // A whole .sc0 file: header (width, height, payload size) followed by the payload.
@@ -16,10 +17,6 @@ std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<
 // with the terminator (1, 0).
 std::vector<uint8_t> EncodeSpriteRuns(
     uint16_t width, uint16_t height, const std::vector<uint8_t>& indices, const std::vector<uint8_t>& opaque);
-
-// Little-endian values of a header or payload.
-uint16_t Get16(const uint8_t* p);
-uint32_t Get32(const uint8_t* p);
 
 // Writes bytes to a file; false on any failure.
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -6,7 +6,7 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "world/target.h"
 #include "world/viewpoint.h"
 

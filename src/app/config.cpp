@@ -10,7 +10,6 @@
 #include "render/trig.h"
 #include "world/viewpoint.h"
 
-
 namespace {
 
 constexpr uint32_t ModulePathBytes = 2048;
@@ -24,17 +23,23 @@ int32_t ReadView(const char* key, int32_t fallback)
 
 } // namespace
 
+bool ViewSizeAllowed(int32_t width, int32_t height)
+{
+    return width >= SmallestViewSize && width <= LargestViewSize && height >= SmallestViewSize
+        && height <= LargestViewSize;
+}
+
 void NormaliseProjection()
 {
     Projection.ProjXs &= ~int32_t(3);
-    if (Projection.ProjXs < 128)
-        Projection.ProjXs = 128;
-    if (Projection.ProjXs > 2048)
-        Projection.ProjXs = 2048;
-    if (Projection.ProjZs < 128)
-        Projection.ProjZs = 128;
-    if (Projection.ProjZs > 2048)
-        Projection.ProjZs = 2048;
+    if (Projection.ProjXs < SmallestViewSize)
+        Projection.ProjXs = SmallestViewSize;
+    if (Projection.ProjXs > LargestViewSize)
+        Projection.ProjXs = LargestViewSize;
+    if (Projection.ProjZs < SmallestViewSize)
+        Projection.ProjZs = SmallestViewSize;
+    if (Projection.ProjZs > LargestViewSize)
+        Projection.ProjZs = LargestViewSize;
     if (Projection.ProjDs < 64)
         Projection.ProjDs = 64;
     if (Projection.ProjDs > 2048)

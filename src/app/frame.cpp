@@ -9,17 +9,22 @@
 #include "world/target.h"
 #include "world/viewpoint.h"
 
+void StepWorld()
+{
+    StepObjects();
+    MoveViewer();
+    ComputeViewTrig();
+    TransformFloorCorners();
+    ProjectSprites();
+}
+
 int StepAndDrawFrame(const FramePresenter& presenter)
 {
     // The bands are cleared before the surface is taken: the full-screen presenter fills
     // them with blits, which a locked surface would refuse.
     if (presenter.clearBands)
         presenter.clearBands();
-    StepObjects();
-    MoveViewer();
-    ComputeViewTrig();
-    TransformFloorCorners();
-    ProjectSprites();
+    StepWorld();
 
     // The world has moved even when no surface can be had this frame.
     FrameTarget target;

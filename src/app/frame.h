@@ -10,6 +10,10 @@ struct FramePresenter {
     void (*release)(const FrameTarget& target);
 };
 
+// The world's step and what the drawing needs of it, in frame order: the objects, the viewer,
+// the view values, the floor corners and the sprites' projection.
+void StepWorld();
+
 // Clears the bands, steps the world (objects, viewer, view values, floor corners, sprite
 // projection), acquires the frame target, draws backdrop, floor and sprites, releases the
 // target and advances the target object. Returns 0, or acquire's failure after the world

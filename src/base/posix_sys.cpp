@@ -213,7 +213,15 @@ MessageBoxFunction SysMessageBox = PosixMessageBox;
 SysFile SysOpenRead(const char* path)
 {
     FILE* f = std::fopen(NativePath(path).c_str(), "rb");
-    return f ? reinterpret_cast<SysFile>(f) : SysNoFile;
+    if (!f)
+        return SysNoFile;
+    // A directory opens here but reads nothing; CreateFileA refuses it, and so does this.
+    struct stat info;
+    if (fstat(fileno(f), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(f);
+        return SysNoFile;
+    }
+    return reinterpret_cast<SysFile>(f);
 }
 
 uint32_t SysRead(SysFile file, void* buffer, uint32_t count)

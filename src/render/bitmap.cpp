@@ -2,6 +2,7 @@
 #include "render/bitmap.h"
 
 #include "base/alloc.h"
+#include "base/bytes.h"
 #include "base/settings.h"
 #include "base/sys.h"
 
@@ -21,16 +22,6 @@ const char BackdropPath[] = "sc\\backdrop.sc0";
 const char DefaultFloorPath[] = "sc\\default.sc0";
 constexpr uint32_t FloorKeyBytes = 256; // 255 characters and the terminator
 constexpr uint32_t SlotKeyBytes = 250; // 249 characters and the terminator
-
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16;
-}
 
 // Bytes delivered, reading on until count or the end of the file.
 uint32_t ReadFully(SysFile file, uint8_t* buffer, uint32_t count)
@@ -138,6 +129,16 @@ void ReleasePicture(Bitmap* bitmap)
 
 } // namespace
 
+void ReadSc0Header(const uint8_t* header, Bitmap* bitmap)
+{
+    bitmap->width = Get16(header + Sc0Width);
+    bitmap->height = Get16(header + Sc0Height);
+    bitmap->field8 = int16_t(Get16(header + Sc0Field8));
+    bitmap->field10 = int16_t(Get16(header + Sc0Field10));
+    bitmap->size = Get32(header + Sc0Size);
+    bitmap->field16 = int16_t(Get16(header + Sc0Field16));
+}
+
 int32_t LoadBitmap(const char* path, Bitmap* bitmap)
 {
     bitmap->pixels = nullptr;
@@ -151,12 +152,7 @@ int32_t LoadBitmap(const char* path, Bitmap* bitmap)
         SysClose(file);
         return -2;
     }
-    bitmap->width = Get16(header + 4);
-    bitmap->height = Get16(header + 6);
-    bitmap->field8 = int16_t(Get16(header + 8));
-    bitmap->field10 = int16_t(Get16(header + 10));
-    bitmap->size = Get32(header + 12);
-    bitmap->field16 = int16_t(Get16(header + 16));
+    ReadSc0Header(header, bitmap);
 
     // A header may claim far more than the file holds; the read would fail anyway, so it
     // fails before the block is taken (a hostile 2 GiB claim would cost seconds and memory).

@@ -13,7 +13,9 @@ struct Bitmap {
     int16_t field16;
 };
 
+// The 32-byte header of a .sc0 file: little-endian fields at these offsets.
 constexpr uint32_t Sc0HeaderSize = 32;
+constexpr uint32_t Sc0Width = 4, Sc0Height = 6, Sc0Field8 = 8, Sc0Field10 = 10, Sc0Size = 12, Sc0Field16 = 16;
 constexpr int BitmapSlotCount = 32;
 constexpr int FloorTextureSlot = 23;
 constexpr uint32_t FloorTextureBytes = 65536;
@@ -22,6 +24,9 @@ constexpr uint32_t BackdropColumns = 1024;
 extern Bitmap FloorImage;  // loaded and released, never drawn
 extern Bitmap Backdrop;    // sc\backdrop.sc0
 extern Bitmap BitmapSlots[BitmapSlotCount];
+
+// Fills the header fields of bitmap (not pixels) from a file's first Sc0HeaderSize bytes.
+void ReadSc0Header(const uint8_t* header, Bitmap* bitmap);
 
 // 0 loaded; -1 not opened; -2 short header; -256 no memory for the payload; -3 short payload.
 // On failure pixels is null; on -256 and -3 the header fields are already filled in.

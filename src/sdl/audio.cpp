@@ -1,4 +1,4 @@
-// Sound on the native side: the audio device, the effect bank behind PlayEffect and the MIDI tune.
+// Sound on the native side: the audio device, the sound bank's player and the MIDI tune.
 #include "sdl/audio.h"
 
 #include <SDL.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "sound/sound.h"
+#include "sound/effect_player.h"
 
 namespace {
 
@@ -18,7 +18,6 @@ namespace {
 constexpr int AudioRate = 22050;
 constexpr int AudioChannels = 1;
 constexpr int EffectChannel = 0; // every effect plays here, so one can cut off another
-constexpr int SlotCount = 5;
 
 // Where Debian's sound font packages put a General MIDI font: the alternative any of them
 // provides, then the small one the setup installs.
@@ -29,9 +28,6 @@ const char* const SoundFontPlaces[] = {
 
 bool AudioOpen = false;
 bool HaveSoundFont = false;
-Mix_Chunk* Slots[SlotCount] = {};
-int32_t SoundBankStatus = -1;
-int CurrentSlot = -1;
 Mix_Music* Tune = nullptr;
 
 // The first existing file of a list separated by ';', as SDL_SOUNDFONTS is.
@@ -109,57 +105,40 @@ void CloseAudio()
     AudioOpen = false;
 }
 
-int LoadSoundBank()
+void* LoadEffect(const char* path)
 {
-    for (int i = 0; i < SlotCount; ++i) {
-        Slots[i] = nullptr;
-        if (!AudioOpen)
-            continue;
-        char name[32];
-        std::snprintf(name, sizeof name, "snd/qrvl%02d.wav", i);
-        // A missing or unreadable file leaves the slot empty; its requests then only stop.
-        Slots[i] = Mix_LoadWAV(name);
-    }
-    SoundBankStatus = 0;
-    return 0;
+    if (!AudioOpen)
+        return nullptr;
+    std::string name(path);
+    for (char& c : name)
+        if (c == '\\')
+            c = '/';
+    return Mix_LoadWAV(name.c_str());
 }
 
-int FreeSoundBank()
+void FreeEffect(void* effect)
 {
-    if (SoundBankStatus != 0)
-        return SoundBankStatus;
-    // The channel may still be playing from one of the chunks.
+    Mix_FreeChunk(static_cast<Mix_Chunk*>(effect));
+}
+
+bool StartEffectIfIdle(const void* effect)
+{
+    if (Mix_Playing(EffectChannel))
+        return false;
+    Mix_PlayChannel(EffectChannel, static_cast<Mix_Chunk*>(const_cast<void*>(effect)), 0);
+    return true;
+}
+
+void StartEffect(const void* effect)
+{
+    Mix_HaltChannel(EffectChannel);
+    Mix_PlayChannel(EffectChannel, static_cast<Mix_Chunk*>(const_cast<void*>(effect)), 0);
+}
+
+void StopEffects()
+{
     if (AudioOpen)
         Mix_HaltChannel(EffectChannel);
-    for (Mix_Chunk*& slot : Slots) {
-        if (slot)
-            Mix_FreeChunk(slot);
-        slot = nullptr;
-    }
-    SoundBankStatus = -1;
-    return 0;
-}
-
-int PlayEffect(int slot)
-{
-    Mix_Chunk* chunk = slot >= 0 && slot < SlotCount ? Slots[slot] : nullptr;
-    const int previous = CurrentSlot;
-    CurrentSlot = slot;
-    if (!AudioOpen)
-        return previous;
-    if (!chunk) {
-        Mix_HaltChannel(EffectChannel);
-        return previous;
-    }
-    // A request for another effect cuts off the playing one; a repeated request for the
-    // effect that still plays is dropped.
-    if (!Mix_Playing(EffectChannel)) {
-        Mix_PlayChannel(EffectChannel, chunk, 0);
-    } else if (previous != slot) {
-        Mix_HaltChannel(EffectChannel);
-        Mix_PlayChannel(EffectChannel, chunk, 0);
-    }
-    return previous;
 }
 
 void StartMusic()

@@ -1,4 +1,4 @@
-// Sound on the native side: the audio device, the effect bank behind PlayEffect and the MIDI tune.
+// Sound on the native side: the audio device, the sound bank's player and the MIDI tune.
 #pragma once
 
 // Opens the audio device and points the MIDI player at a General MIDI sound font. Without a

@@ -11,9 +11,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/frame_runner.h"
 #include "base/settings.h"
-#include "frame_runner.h"
-#include "palette.h"
+#include "render/palette.h"
 #include "render/trig.h"
 #include "sdl/audio.h"
 #include "sdl/screen.h"
@@ -297,16 +297,11 @@ int main(int argc, char** argv)
     if (script.haveView)
         PlaceViewer(script.view[0], script.view[1], script.view[2], script.view[3] & 1023);
     int32_t width = options.width, height = options.height;
-    if (width == 0) {
-        width = ScrUseXs;
-        height = ScrUseZs;
-    }
-    if (width < 128 || width > 2048 || height < 128 || height > 2048) {
+    if (!ChooseViewSize(&width, &height, &error)) {
+        std::string ignored;
         CloseScreen();
-        CloseDataFolder(&error);
-        return Failure("fc.ini's screen usage " + std::to_string(width) + "x" + std::to_string(height)
-                + " lies outside 128x128..2048x2048",
-            ConfigFailed);
+        CloseDataFolder(&ignored);
+        return Failure(error, ConfigFailed);
     }
     StartView(width, height);
     if (Recording) {

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "palette.h"
+#include "render/palette.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-// Sound in the browser: the effect bank behind PlayEffect and the tune, over the page's Web Audio.
+// Sound in the browser: the sound bank's player over the page's Web Audio, and the tune.
 #include "web/audio.h"
 
 #include <emscripten.h>
 
+#include <cstdint>
+#include <cstdio>
+
+#include "sound/effect_player.h"
 #include "sound/sound.h"
 
 namespace {
-
-constexpr int SlotCount = 5;
-int SoundBankStatus = -1;
-int CurrentSlot = -1;
 
 // The page fetches and decodes snd/qrvl00.wav .. qrvl04.wav itself and plays them on one
 // source, so that one effect can cut off another as on the other front ends.
@@ -20,45 +20,49 @@ EM_JS(void, PageEffectStart, (int slot), { quarvelPage.effectStart(slot); });
 EM_JS(void, PageEffectStop, (), { quarvelPage.effectStop(); });
 EM_JS(void, PageMusic, (int play), { quarvelPage.music(play != 0); });
 
+// The bank holds slot n's effect as n + 1, so that an empty slot stays null.
+int SlotOf(const void* effect)
+{
+    return int(reinterpret_cast<intptr_t>(effect)) - 1;
+}
+
 } // namespace
 
-int LoadSoundBank()
+void* LoadEffect(const char* path)
 {
-    // The effects were decoded while the data folder was fetched; a missing one leaves its slot
-    // empty on the page.
-    SoundBankStatus = 0;
-    return 0;
+    int slot = -1;
+    if (std::sscanf(path, "snd\\qrvl%2d.wav", &slot) != 1 || slot < 0 || slot >= EffectSlotCount
+        || !PageEffectLoaded(slot))
+        return nullptr;
+    return reinterpret_cast<void*>(intptr_t(slot + 1));
 }
 
-int FreeSoundBank()
+void FreeEffect(void*)
 {
-    if (SoundBankStatus != 0)
-        return SoundBankStatus;
-    PageEffectStop();
-    SoundBankStatus = -1;
-    return 0;
 }
 
-int PlayEffect(int slot)
+// Before the first click or key the browser plays nothing: a request then only moves the slot.
+bool StartEffectIfIdle(const void* effect)
 {
-    const int previous = CurrentSlot;
-    CurrentSlot = slot;
-    // Before the first gesture the browser plays nothing: the request only moves the slot.
     if (!PageAudioRunning())
-        return previous;
-    if (slot < 0 || slot >= SlotCount || !PageEffectLoaded(slot)) {
-        PageEffectStop();
-        return previous;
-    }
-    // A request for another effect cuts off the playing one; a repeated request for the
-    // effect that still plays is dropped.
-    if (!PageEffectPlaying()) {
-        PageEffectStart(slot);
-    } else if (previous != slot) {
-        PageEffectStop();
-        PageEffectStart(slot);
-    }
-    return previous;
+        return true;
+    if (PageEffectPlaying())
+        return false;
+    PageEffectStart(SlotOf(effect));
+    return true;
+}
+
+void StartEffect(const void* effect)
+{
+    if (!PageAudioRunning())
+        return;
+    PageEffectStop();
+    PageEffectStart(SlotOf(effect));
+}
+
+void StopEffects()
+{
+    PageEffectStop();
 }
 
 void StartMusic()

@@ -1,4 +1,4 @@
-// Sound in the browser: the effect bank behind PlayEffect and the tune, over the page's Web Audio.
+// Sound in the browser: the sound bank's player over the page's Web Audio, and the tune.
 #pragma once
 
 // Starts the tune once from its beginning, as the view starts; before the first click or key

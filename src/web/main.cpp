@@ -9,8 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "frame_runner.h"
-#include "palette.h"
+#include "app/frame_runner.h"
+#include "render/palette.h"
 #include "sound/sound.h"
 #include "web/audio.h"
 #include "world/viewpoint.h"

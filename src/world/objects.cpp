@@ -1,8 +1,6 @@
 // The scene object table, its per-frame step and the viewer's collision with the footprints.
 #include "world/objects.h"
 
-#include "world/viewpoint.h"
-
 namespace {
 
 constexpr SceneObject MakeObject(
@@ -92,14 +90,12 @@ void StepObjects()
     }
 }
 
-int16_t CollideWithObjects()
+Collision CollideWithObjects(int32_t sx, int32_t sy, int32_t nx, int32_t ny)
 {
-    const int32_t sx = ViewPoint.savedX, sy = ViewPoint.savedY;
-    const int32_t nx = ViewPoint.x, ny = ViewPoint.y;
     const int16_t ddx = Wrap16(int64_t(nx) - sx);
     const int16_t ddy = Wrap16(int64_t(ny) - sy);
     if (ddx == 0 && ddy == 0)
-        return -1;
+        return { -1, nx, ny };
 
     uint32_t best = SquaredLength(ddx, ddy);
     int16_t resultX = Wrap16(nx), resultY = Wrap16(ny);
@@ -133,9 +129,7 @@ int16_t CollideWithObjects()
             if (n == 0) {
                 // Already on the line and crossing it: hold the viewer where it stood, whatever
                 // nearer contact an earlier record offered.
-                ViewPoint.x = Wrap16(sx);
-                ViewPoint.y = Wrap16(sy);
-                return i;
+                return { i, Wrap16(sx), Wrap16(sy) };
             }
             const int16_t along = vertical ? ddx : ddy;
             const int16_t across = vertical ? ddy : ddx;
@@ -170,9 +164,7 @@ int16_t CollideWithObjects()
         }
     }
 
-    if (hit != -1) {
-        ViewPoint.x = resultX;
-        ViewPoint.y = resultY;
-    }
-    return hit;
+    if (hit == -1)
+        return { -1, nx, ny };
+    return { hit, resultX, resultY };
 }

@@ -34,6 +34,10 @@ void ResetSceneObjects();
 // Clears every visible bit and moves the records that are not hidden.
 void StepObjects();
 
-// Stops the viewer's move of this frame at the nearest footprint it meets; returns the
-// index of the record hit (table order of this moment) or -1.
-int16_t CollideWithObjects();
+// Where a move from (fromX, fromY) to (toX, toY) stops: at the nearest footprint it meets,
+// with the index of the record hit (table order of this moment), or at its end with -1.
+struct Collision {
+    int16_t hit;
+    int32_t x, y;
+};
+Collision CollideWithObjects(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);

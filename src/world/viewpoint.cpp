@@ -1,7 +1,7 @@
 // The viewer's record, the two keyboard motion axes and the per-frame move.
 #include "world/viewpoint.h"
 
-#include "render/trig.h"
+#include "base/sine.h"
 #include "sound/sound.h"
 #include "world/objects.h"
 
@@ -135,7 +135,10 @@ int MoveViewer()
     ViewPoint.savedHeight = ViewPoint.height;
     ViewPoint.savedAngle = ViewPoint.angle;
     AdvanceViewPoint(ForwardAxis.velocity);
-    const int16_t hit = CollideWithObjects();
+    const Collision stop = CollideWithObjects(ViewPoint.savedX, ViewPoint.savedY, ViewPoint.x, ViewPoint.y);
+    ViewPoint.x = stop.x;
+    ViewPoint.y = stop.y;
+    const int16_t hit = stop.hit;
     if (hit != -1) {
         ForwardAxis.velocity = 0;
         // The contact point gives the whole units; the fraction of the attempted move stays.

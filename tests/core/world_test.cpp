@@ -148,10 +148,8 @@ TEST_F(World, CollisionStopsAtTheNearestContact)
             SceneObject& o = SceneObjectTable[p.index];
             o.x = p.x, o.y = p.y, o.width = p.width, o.flags = p.flags;
         }
-        ViewPoint.savedX = c.sx, ViewPoint.savedY = c.sy, ViewPoint.x = c.nx, ViewPoint.y = c.ny;
-        EXPECT_EQ(
-            (Values { CollideWithObjects(), ViewPoint.x, ViewPoint.y, ViewPoint.savedX, ViewPoint.savedY }),
-            (Values { c.hit, c.endX, c.endY, c.sx, c.sy }))
+        const Collision stop = CollideWithObjects(c.sx, c.sy, c.nx, c.ny);
+        EXPECT_EQ((Values { stop.hit, stop.x, stop.y }), (Values { c.hit, c.endX, c.endY }))
             << "case " << &c - cases;
         ResetSceneObjects();
     }

@@ -8,7 +8,7 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "world/viewpoint.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // invariant after every frame.
 #include <algorithm>
 
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "fuzz_support.h"
 #include "world/viewpoint.h"
 

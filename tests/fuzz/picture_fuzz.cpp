@@ -2,7 +2,7 @@
 // from viewpoints and viewport sizes taken from the input. Input: a kind byte (0 sprite, 1 backdrop,
 // 2 floor texture), then per frame 4-byte x, y and eye height, 2-byte angle, viewport width and
 // height, and a key byte; then the file.
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "fuzz_support.h"
 #include "render/bitmap.h"
 #include "sc0_file.h"

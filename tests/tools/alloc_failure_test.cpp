@@ -3,7 +3,7 @@
 #include "app/config.h"
 #include "base/alloc.h"
 #include "base/settings.h"
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "render/bitmap.h"
 #include "tool_test.h"
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <sstream>
 
-#include "frame_runner.h"
+#include "app/frame_runner.h"
 #include "tool_test.h"
 
 namespace {

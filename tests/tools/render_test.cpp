@@ -6,8 +6,8 @@
 
 #include <stb_image.h>
 
-#include "frame_runner.h"
-#include "palette.h"
+#include "app/frame_runner.h"
+#include "render/palette.h"
 #include "tool_test.h"
 #include "world/viewpoint.h"
 

@@ -3,7 +3,7 @@
 #include <stb_image_write.h>
 
 #include "base/alloc.h"
-#include "palette.h"
+#include "render/palette.h"
 #include "render/bitmap.h"
 #include "tool_test.h"
 

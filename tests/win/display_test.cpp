@@ -30,6 +30,7 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
     const std::vector<DDSURFACEDESC> six = { Mode(320, 200, 8, 1), Mode(320, 200, 16, 2), Mode(320, 200, 32, 3),
         Mode(640, 480, 8, 4), Mode(640, 480, 8, 5), Mode(1024, 768, 16, 6) };
     const Calls made = { "DirectDrawCreate", "dd.EnumDisplayModes", "dd.Release" };
+    // clang-format off
     const struct { Script script; bool blockFile; size_t modes; int result; Calls log, boxes; } cases[] = {
         { {}, false, 6, 0, made, {} },
         { { { "DirectDrawCreate", { DDERR_NODIRECTDRAWHW } } }, false, 2, -1, { "DirectDrawCreate" },
@@ -38,6 +39,7 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
         { { { "dd.EnumDisplayModes", { DDERR_GENERIC } } }, false, 2, -2, made, { "DirectDraw Error: Generic failure." } },
         { {}, false, 0, -3, made, { "initialization error: can't allocate memory" } },
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.result);
         Answers = c.script, Log.clear(), Boxes.clear();
@@ -76,6 +78,7 @@ TEST_F(DisplayTest, FullScreenOpensAndClosesInOrderAndEachFailingStepUndoesTheOn
     const Calls normal = { "dd.SetCooperativeLevel 0x8" }, desktop = Calls { "dd.RestoreDisplayMode" } + normal;
     const std::string generic = DDErrorText(DDERR_GENERIC), refused = DDErrorText(DDERR_INVALIDPARAMS);
     // step: how many of SetUpCalls ran, the last one failing; 0: none fails
+    // clang-format off
     const struct { size_t step; Script script; int result; Calls undo, boxes; } cases[] = {
         { 1, { { "dd.SetCooperativeLevel", { DDERR_GENERIC } } }, -1, {}, { "SetCooperativeLevel() failed: " + generic } },
         { 2, { { "dd.SetDisplayMode", { DDERR_GENERIC } } }, -2, normal, { "SetDisplayMode() failed: " + generic } },
@@ -91,6 +94,7 @@ TEST_F(DisplayTest, FullScreenOpensAndClosesInOrderAndEachFailingStepUndoesTheOn
         { 0, { { "dd.RestoreDisplayMode", { DDERR_GENERIC } }, { "dd.SetCooperativeLevel", { DD_OK, DDERR_INVALIDPARAMS } } },
             0, {}, { "rdm: " + generic, "scl: " + refused } },
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         Answers = c.script, Log.clear(), Boxes.clear();
@@ -121,6 +125,7 @@ TEST_F(DisplayTest, FullScreenFramesLockTheViewportDrawAtTheLockedPitchAndEndWit
     const DWORD Memory = DDSD_LPSURFACE;
     const HRESULT Lost = DDERR_SURFACELOST;
     // rows: of the backdrop (0: none); fields: what the granted Lock describes
+    // clang-format off
     const struct { uint16_t rows; DWORD fields; Script script; int result; Calls log; } cases[] = {
         { 240, DDSD_LPSURFACE | DDSD_PITCH, {}, 0, Calls { Lock } + Drawn },
         { 240, Memory, { { lock, { DDERR_INVALIDRECT } } }, -1, { Lock } },
@@ -137,6 +142,7 @@ TEST_F(DisplayTest, FullScreenFramesLockTheViewportDrawAtTheLockedPitchAndEndWit
         { 240, Memory, { { flip, { Lost, Lost } } }, 0, Calls { Lock } + Drawn + Calls { restore, flip, restore, flip } },
         { 240, Memory, { { flip, { Lost } }, { restore, { DDERR_WRONGMODE } } }, 0, Calls { Lock } + Drawn + Calls { restore } },
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         picture.assign(size_t(BackdropColumns) * c.rows, Colour);

@@ -17,6 +17,7 @@ TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
     enum Outcome { Starts, Refused, Back };
     const char* limitation = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
     // mode: catalogue entry 1 is 640x480x8, 2 is 640x480x16
+    // clang-format off
     const struct { int32_t jump, style, mode, xs, zs; int presenter; Outcome outcome; } cases[] = {
         { 0, 1, 1, 128, 128, 0, Starts }, { 0, 0, 1, 2048, 2048, 0, Starts }, { 0, 1, 1, 127, 240, 0, Refused },
         { 0, 1, 1, 2049, 240, 0, Refused }, { 0, 0, 1, 320, 127, 0, Refused }, { 0, 0, 1, 320, 2049, 0, Refused },
@@ -24,6 +25,7 @@ TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
         { 0, 1, 1, 320, 240, -3, Back }, { 1, 1, 2, -10, 240, 0, Refused }, { 1, 1, 2, 2049, 240, 0, Refused },
         { 1, 1, 2, 320, 127, 0, Refused }, { 1, 1, 2, 128, 2048, 0, Starts }, { 1, 1, 2, 400, 300, -2, Back },
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.jump << " " << c.style << " " << c.mode << " " << c.xs << "x" << c.zs);
         const auto choose = [&] { // after the Display page has made its own choice, for Go

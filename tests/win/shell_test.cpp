@@ -6,7 +6,7 @@
 #include "base/alloc.h"
 #include "sound/sound.h"
 #include "world/viewpoint.h"
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 #include "win32_display_fakes.h"
 
 namespace {
@@ -51,9 +51,11 @@ TEST_F(DisplayTest, AFailureAtStepKTearsDownTheStepsBeforeItInReverseAndEndsWith
 // Deactivation sets bit 0 and activation clears it, reactivating the display when that leaves 0.
 TEST_F(LauncherTest, ActivationSetsAndClearsBitZero)
 {
+    // clang-format off
     const struct { uint32_t before; WPARAM state; uint32_t after; } cases[] = {
         { 0, WA_INACTIVE, RunFlagInactive }, { RunFlagInactive, WA_ACTIVE, 0 },
         { RunFlagClosed | RunFlagInactive, WA_CLICKACTIVE, RunFlagClosed }, { RunFlagInactive, WA_CLICKACTIVE, 0 } };
+    // clang-format on
     for (const auto& c : cases) {
         RunFlags = c.before, Log.clear();
         SendMessageA(ViewWindow, WM_ACTIVATE, c.state, 0);
@@ -206,10 +208,12 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
     RECT desk, r;
     GetWindowRect(GetDesktopWindow(), &desk);
     // the other window's place; where ours ends up
+    // clang-format off
     const struct { LONG x, y, left, top; } cases[] = {
         { 100, 50, 100, 50 }, { desk.left - 1, 50, desk.left, 50 }, { desk.right - 199, 50, desk.right - 200, 50 },
         { 100, desk.top - 1, 100, desk.top }, { 100, desk.bottom - 99, 100, desk.bottom - 100 },
     };
+    // clang-format on
     HWND windows[2];
     for (HWND& w : windows)
         w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
@@ -275,10 +279,12 @@ TEST_F(LauncherTest, ModesInfoWrapsAroundFromZeroAtEachOpening)
 {
     const int Previous = 1015, Next = 1016;
     // shown: before the first press and after each
+    // clang-format off
     const struct { std::vector<DDSURFACEDESC> modes; std::vector<int> presses, shown; } cases[] = {
         { { Mode(320, 240, 8), Mode(480, 240, 8), Mode(640, 240, 8) }, { Previous, Next, Next, Next, Next, Previous },
             { 0, 2, 0, 1, 2, 0, 2 } },
         { { Mode(320, 240, 8) }, { Previous, Next }, { 0, 0, 0 } } };
+    // clang-format on
     ASSERT_NE(OpenLauncher(), nullptr);
     const uint32_t allocs = AllocCount, releases = ReleaseCount;
     for (const auto& c : cases) {

@@ -1,4 +1,4 @@
-// The program's spine on Windows: entry, start-up and shutdown chains, message loop, RunFlags.
+// The program's spine on Windows: entry, start-up and shutdown chains, message loop.
 #include "win32/app/win32_program.h"
 
 #include <commctrl.h>
@@ -10,13 +10,6 @@
 #include "win32/app/win32_view_window.h"
 #include "win32/display/win32_display.h"
 #include "win32/ui/win32_launcher.h"
-
-HINSTANCE ProgramInstance = nullptr;
-HWND Launcher = nullptr;
-int32_t DesktopWidth = 0;
-int32_t DesktopHeight = 0;
-uint32_t RunFlags = 0xFFFFFFFF;
-void (*ReactivateDisplayFunction)() = ReactivateDisplay;
 
 namespace {
 
@@ -36,15 +29,6 @@ SetupStep ProgramSteps[SetupStepCount] = {
     {LoadSoundBank, FreeSoundBank, -6},
 };
 
-int QueryDesktop()
-{
-    RECT desktop;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    DesktopWidth = desktop.right - desktop.left;
-    DesktopHeight = desktop.bottom - desktop.top;
-    return 0;
-}
-
 int InitProgram(HINSTANCE instance)
 {
     ProgramInstance = instance;
@@ -59,16 +43,6 @@ int FreeProgram()
     for (int i = SetupStepCount - 1; i >= 0; --i)
         ProgramSteps[i].tearDown();
     return 0;
-}
-
-uint32_t ClearRunFlags(uint32_t mask)
-{
-    const uint32_t old = RunFlags;
-    const uint32_t cleared = old & ~mask;
-    if (cleared == 0)
-        ReactivateDisplayFunction();
-    RunFlags = cleared;
-    return old;
 }
 
 void RunMessageLoop()
@@ -101,6 +75,7 @@ void RunMessageLoop()
 int QuarvelMain(HINSTANCE instance)
 {
     ProgramInstance = instance;
+    ReactivateDisplayFunction = ReactivateDisplay;
     InitCommonControls();
     QueryDesktop();
     const int code = InitProgram(instance);

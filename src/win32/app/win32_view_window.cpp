@@ -3,12 +3,10 @@
 
 #include "base/settings.h"
 #include "sound/sound.h"
-#include "win32/app/win32_program.h"
 #include "win32/display/win32_display.h"
 #include "win32/sound/win32_music.h"
 #include "world/viewpoint.h"
 
-HWND ViewWindow = nullptr;
 int32_t ViewWindowStatus = -1;
 
 namespace {

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-extern HWND ViewWindow;
+#include "win32/shell/win32_shell.h"
+
 extern int32_t ViewWindowStatus;
 
 // 0; 1 no icon, 3 class not registered, 4 window not created.

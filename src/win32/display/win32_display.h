@@ -55,6 +55,10 @@ int InitWindowView();
 void CloseWindowView();
 // The window presenter's frame target: the bitmap section's pixels, or null pixels.
 FrameTarget WindowFrameTarget();
+// The window presenter's halves of PresentFrame (copies the section to the view window;
+// 0) and of ReactivateDisplay (re-maps the palette).
+int PresentWindow();
+void ReactivateWindow();
 extern HDC MemoryDC;
 
 // Full-screen presenter: an exclusive 8-bit mode of LastModeXs x LastModeZs with one back

@@ -3,7 +3,7 @@
 
 #include "base/settings.h"
 #include "base/sys.h"
-#include "win32/app/win32_view_window.h"
+#include "win32/shell/win32_shell.h"
 
 IDirectDrawSurface* PrimarySurface = nullptr;
 IDirectDrawSurface* BackSurface = nullptr;

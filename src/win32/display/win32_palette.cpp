@@ -4,9 +4,8 @@
 
 #include "base/settings.h"
 #include "base/sys.h"
-#include "win32/app/win32_program.h"
-#include "win32/app/win32_view_window.h"
-#include "win32/ui/win32_centre.h"
+#include "render/palette.h"
+#include "win32/shell/win32_shell.h"
 
 HPALETTE(WINAPI* CreatePaletteFunction)(const LOGPALETTE* palette) = CreatePalette;
 int32_t PaletteStatus = -1;
@@ -37,18 +36,14 @@ int32_t RoundedWidth()
 
 int InitPalette()
 {
-    const SysFile file = SysOpenRead("sc\\nosystem.pal");
-    if (file == SysNoFile)
+    RgbColour file[256];
+    if (!LoadPalFile("sc\\nosystem.pal", file))
         return -1;
-    // A short file leaves the missing colours black.
-    uint8_t triples[768] = {};
-    SysRead(file, triples, sizeof triples);
-    SysClose(file);
 
     ProgramPalette.version = 0x300;
     ProgramPalette.count = 256;
-    for (int i = 10; i <= 245; ++i)
-        ProgramPalette.entries[i] = { triples[3 * i], triples[3 * i + 1], triples[3 * i + 2], PC_RESERVED };
+    for (int i = FirstPictureColour; i <= LastPictureColour; ++i)
+        ProgramPalette.entries[i] = { file[i].r, file[i].g, file[i].b, PC_RESERVED };
     HDC screen = GetDC(nullptr);
     GetSystemPaletteEntries(screen, 0, 10, ProgramPalette.entries);
     GetSystemPaletteEntries(screen, 246, 10, ProgramPalette.entries + 246);
@@ -148,10 +143,8 @@ FrameTarget WindowFrameTarget()
     return { SectionPixels, RoundedWidth() };
 }
 
-int PresentFrame()
+int PresentWindow()
 {
-    if (WinGStyle == 0)
-        return PresentFullScreen();
     HDC windowDC = GetDC(ViewWindow);
     HPALETTE previous = SelectPalette(windowDC, ProgramPaletteHandle, FALSE);
     BitBlt(windowDC, 0, 0, RoundedWidth(), Projection.ProjZs, MemoryDC, 0, 0, SRCCOPY);
@@ -161,12 +154,8 @@ int PresentFrame()
     return 0;
 }
 
-void ReactivateDisplay()
+void ReactivateWindow()
 {
-    if (WinGStyle == 0) {
-        ReactivateFullScreen();
-        return;
-    }
     HDC windowDC = GetDC(ViewWindow);
     HPALETTE previous = SelectPalette(windowDC, ProgramPaletteHandle, FALSE);
     UnrealizeObject(ProgramPaletteHandle);

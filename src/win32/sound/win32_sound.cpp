@@ -1,23 +1,15 @@
-// The sound bank: five WAV images read into memory at start-up and played from there.
-#include "sound/sound.h"
-
+// The Windows player of the sound bank: WAV images in memory, played by PlaySoundA.
 #include "win32/sound/win32_sound.h"
 
 #include <windows.h>
 
 #include <mmsystem.h>
 
-#include <cstdio>
-
 #include "base/alloc.h"
 #include "base/sys.h"
+#include "sound/effect_player.h"
 
 namespace {
-
-constexpr int SlotCount = 5;
-void* SoundSlots[SlotCount] = {};
-int32_t SoundBankStatus = -1;
-int CurrentSlot = -1;
 
 BOOL Play(const void* image, DWORD flags)
 {
@@ -28,63 +20,37 @@ BOOL Play(const void* image, DWORD flags)
 
 BOOL(WINAPI* PlaySoundFunction)(LPCSTR sound, HMODULE module, DWORD flags) = PlaySoundA;
 
-const void* SoundSlotImage(int slot)
+void* LoadEffect(const char* path)
 {
-    return slot >= 0 && slot < SlotCount ? SoundSlots[slot] : nullptr;
+    const SysFile file = SysOpenRead(path);
+    if (file == SysNoFile)
+        return nullptr;
+    const uint32_t size = SysFileSize(file);
+    void* image = AllocBlock(size);
+    if (image)
+        SysRead(file, image, size);
+    SysClose(file);
+    return image;
 }
 
-int LoadSoundBank()
+void FreeEffect(void* effect)
 {
-    for (int i = 0; i < SlotCount; ++i) {
-        SoundSlots[i] = nullptr;
-        char name[32];
-        std::snprintf(name, sizeof name, "snd\\qrvl%02d.wav", i);
-        const SysFile file = SysOpenRead(name);
-        if (file == SysNoFile)
-            continue;
-        const uint32_t size = SysFileSize(file);
-        void* image = AllocBlock(size);
-        if (image) {
-            SoundSlots[i] = image;
-            SysRead(file, image, size);
-        }
-        SysClose(file);
-    }
-    SoundBankStatus = 0;
-    return 0;
+    FreeBlock(effect);
 }
 
-int FreeSoundBank()
+// SND_NOSTOP makes the request fail while another sound plays.
+bool StartEffectIfIdle(const void* effect)
 {
-    if (SoundBankStatus != 0)
-        return SoundBankStatus;
-    // An effect may still be playing from one of the images: stop it before they go.
+    return Play(effect, SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_NOSTOP) != FALSE;
+}
+
+void StartEffect(const void* effect)
+{
+    StopEffects();
+    Play(effect, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+}
+
+void StopEffects()
+{
     Play(nullptr, SND_ASYNC | SND_NODEFAULT);
-    for (void*& slot : SoundSlots) {
-        if (slot)
-            FreeBlock(slot);
-        slot = nullptr;
-    }
-    SoundBankStatus = -1;
-    return 0;
-}
-
-int PlayEffect(int slot)
-{
-    const void* image = slot >= 0 && slot < SlotCount ? SoundSlots[slot] : nullptr;
-    const int previous = CurrentSlot;
-    CurrentSlot = slot;
-    if (!image) {
-        Play(nullptr, SND_ASYNC | SND_NODEFAULT);
-        return previous;
-    }
-    // SND_NOSTOP makes the request fail while another sound plays: a repeated request for
-    // the effect that is playing is dropped, a request for another one cuts it off.
-    if (Play(image, SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_NOSTOP))
-        return previous;
-    if (previous != slot) {
-        Play(nullptr, SND_ASYNC | SND_NODEFAULT);
-        Play(image, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
-    }
-    return previous;
 }

@@ -1,11 +1,12 @@
 // The launcher's Display page: the display-mode list, the window-style box and the two
 // screen-usage trackbars, all kept in the process-wide settings.
-#include "win32/ui/win32_launcher.h"
+#include "win32/ui/win32_display_page.h"
 
 #include <commctrl.h>
 
 #include "base/settings.h"
-#include "win32/app/win32_program.h"
+#include "win32/shell/win32_shell.h"
+#include "win32/ui/win32_pages.h"
 #include "win32/display/win32_display.h"
 
 namespace {

@@ -1,17 +1,16 @@
-// The launcher dialog: the tab table and its pages, Go, Video Modes and Exit, and the
-// straight-to-the-view start.
+// The launcher dialog: the tab table, Go, Video Modes and Exit, and the straight-to-the-view
+// start.
 #include "win32/ui/win32_launcher.h"
 
 #include <commctrl.h>
 
+#include "app/config.h"
 #include "base/settings.h"
 #include "base/sys.h"
 #include "render/trig.h"
-#include "win32/app/win32_program.h"
-#include "win32/app/win32_view_window.h"
 #include "win32/display/win32_display.h"
 #include "win32/sound/win32_music.h"
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ void ShowPage(HWND launcher, int entry)
         return;
     // The page learns its table entry from the creation parameter, to find its apply callback.
     CurrentPage = CreateDialogIndirectParamA(InstanceOf(launcher), TabPages[entry].pageTemplate,
-        GetDlgItem(launcher, TabControlId), TabPages[entry].pageProc, LPARAM(entry));
+        GetDlgItem(launcher, TabControlId), TabPages[entry].pageProc, LPARAM(&TabPages[entry]));
 }
 
 // The last steps of every start of the view, once the presenter is set up.
@@ -60,7 +59,7 @@ void StartFrames()
 // outside them would be drawn out of bounds; it is refused with a message.
 bool WithinViewLimits(uint32_t depth)
 {
-    if (depth == 8 && ScrUseXs >= 128 && ScrUseXs <= 2048 && ScrUseZs >= 128 && ScrUseZs <= 2048)
+    if (depth == 8 && ViewSizeAllowed(ScrUseXs, ScrUseZs))
         return true;
     SysMessageBox(LimitsText, "program limitation");
     return false;
@@ -131,9 +130,6 @@ TabPage TabPages[TabPageCount + 1] = {
     { nullptr, 0, nullptr, nullptr, nullptr, nullptr },
 };
 
-HWND CurrentPage = nullptr;
-POINT PageOrigin = { 0, 0 };
-int32_t SelectedMode = 0;
 int (*InitFullScreenFunction)() = InitFullScreen;
 int (*InitWindowViewFunction)() = InitWindowView;
 
@@ -146,21 +142,6 @@ int TabPageAt(HWND tabControl, int position)
     if (!SendMessageA(tabControl, TCM_GETITEMA, WPARAM(position), LPARAM(&item)))
         return -1;
     return int(item.lParam);
-}
-
-void PlacePage(HWND page, LPARAM entry)
-{
-    SetWindowLongPtrA(page, DWLP_USER, LONG_PTR(entry) + 1);
-    SetWindowPos(page, nullptr, PageOrigin.x, PageOrigin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(page, SW_SHOW);
-}
-
-int ApplyPage(HWND page)
-{
-    const LONG_PTR entry = GetWindowLongPtrA(page, DWLP_USER) - 1;
-    if (entry < 0 || entry >= TabPageCount)
-        return 0;
-    return TabPages[entry].apply(page);
 }
 
 void InitTabControl(HWND dialog)
@@ -295,20 +276,6 @@ int LauncherCommand(HWND dialog, int id, HWND, int)
         return 1;
     case GoId:
         return Go(dialog);
-    default:
-        return 0;
-    }
-}
-
-INT_PTR CALLBACK NotImplementedPageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        PlacePage(page, lParam);
-        return 0;
-    case WM_DESTROY:
-        ApplyPage(page);
-        return 1;
     default:
         return 0;
     }

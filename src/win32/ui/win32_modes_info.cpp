@@ -1,10 +1,10 @@
 // The video-modes dialog: one catalogue entry's surface description as text, browsed with
 // Previous and Next.
-#include "win32/ui/win32_launcher.h"
+#include "win32/ui/win32_modes_info.h"
 
 #include "base/alloc.h"
 #include "win32/display/win32_display.h"
-#include "win32/ui/win32_centre.h"
+#include "win32/shell/win32_shell.h"
 
 int32_t InfoModeIndex = 0;
 

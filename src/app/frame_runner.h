@@ -1,4 +1,4 @@
-// The headless frame loop shared by render and bench: data folder, viewport, buffer presenter, key scripts.
+// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key scripts.
 #pragma once
 
 #include <cstddef>
@@ -52,6 +52,10 @@ size_t PlayKeyEvents(const std::vector<KeyEvent>& events, size_t next, int32_t f
 
 // "WxH" with both in 128..2048, the viewport sizes the view accepts.
 bool ParseViewport(const char* text, int32_t* width, int32_t* height);
+
+// The view's size: width x height as given, or fc.ini's screen usage when width is 0. False
+// with the reason when it lies outside the limits of ViewSizeAllowed.
+bool ChooseViewSize(int32_t* width, int32_t* height, std::string* error);
 
 // A decimal count >= min.
 bool ParseCount(const char* text, int32_t min, int32_t* value);

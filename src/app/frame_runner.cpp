@@ -1,5 +1,5 @@
-// The headless frame loop shared by render and bench: data folder, viewport, buffer presenter, key scripts.
-#include "frame_runner.h"
+// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key scripts.
+#include "app/frame_runner.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,8 +13,9 @@
 
 #include "app/config.h"
 #include "base/alloc.h"
+#include "base/settings.h"
 #include "base/sys.h"
-#include "palette.h"
+#include "render/palette.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
 #include "render/trig.h"
@@ -242,11 +243,24 @@ bool ParseViewport(const char* text, int32_t* width, int32_t* height)
     int32_t w, h;
     if (!ParseInt(s.substr(0, x), &w) || !ParseInt(s.substr(x + 1), &h))
         return false;
-    if (w < 128 || w > 2048 || h < 128 || h > 2048)
+    if (!ViewSizeAllowed(w, h))
         return false;
     *width = w;
     *height = h;
     return true;
+}
+
+bool ChooseViewSize(int32_t* width, int32_t* height, std::string* error)
+{
+    if (*width == 0) {
+        *width = ScrUseXs;
+        *height = ScrUseZs;
+    }
+    if (ViewSizeAllowed(*width, *height))
+        return true;
+    *error = "fc.ini's screen usage " + std::to_string(*width) + "x" + std::to_string(*height)
+        + " lies outside 128x128..2048x2048";
+    return false;
 }
 
 bool ParseCount(const char* text, int32_t min, int32_t* value)

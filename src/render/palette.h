@@ -1,8 +1,7 @@
-// The program palette for the tools: .pal files, the static colours and nearest-colour search.
+// The program palette: .pal files, the static colours and nearest-colour search.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 struct RgbColour {
     uint8_t r, g, b;
@@ -20,9 +19,10 @@ constexpr uint32_t PalFileBytes = 768;
 // The twenty colours the system keeps for itself: 0..9 and 246..255 in that order.
 extern const RgbColour StaticColours[20];
 
-// Reads a .pal file of 256 RGB triples. A short file leaves the missing entries black and
-// bytes after the first 768 are ignored. False when the file cannot be read.
-bool LoadPalFile(const std::string& path, RgbColour file[256]);
+// Reads a .pal file of 256 RGB triples (paths may use '\\' or '/'). A short file leaves the
+// missing entries black and bytes after the first 768 are ignored. False when the file
+// cannot be opened.
+bool LoadPalFile(const char* path, RgbColour file[256]);
 
 // The program palette: static colours around entries 10..245 of the file.
 RgbPalette MakeProgramPalette(const RgbColour file[256]);

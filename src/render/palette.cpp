@@ -1,7 +1,7 @@
-// The program palette for the tools: .pal files, the static colours and nearest-colour search.
-#include "palette.h"
+// The program palette: .pal files, the static colours and nearest-colour search.
+#include "render/palette.h"
 
-#include <cstdio>
+#include "base/sys.h"
 
 const RgbColour StaticColours[20] = {
     { 0, 0, 0 },
@@ -26,20 +26,16 @@ const RgbColour StaticColours[20] = {
     { 255, 255, 255 },
 };
 
-bool LoadPalFile(const std::string& path, RgbColour file[256])
+bool LoadPalFile(const char* path, RgbColour file[256])
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const SysFile f = SysOpenRead(path);
+    if (f == SysNoFile)
         return false;
     uint8_t bytes[PalFileBytes] = {};
-    size_t got = 0;
-    size_t n;
-    while (got < sizeof bytes && (n = std::fread(bytes + got, 1, sizeof bytes - got, f)) > 0)
+    uint32_t got = 0;
+    for (uint32_t n; got < sizeof bytes && (n = SysRead(f, bytes + got, sizeof bytes - got)) > 0;)
         got += n;
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (!ok)
-        return false;
+    SysClose(f);
     for (int i = 0; i < 256; ++i)
         file[i] = { bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2] };
     return true;
