@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_runner.h"
 #include "base/alloc.h"
 #include "commands.h"
-#include "app/frame_runner.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
 #include "render/floor.h"

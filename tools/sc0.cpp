@@ -11,8 +11,8 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "render/palette.h"
 #include "render/bitmap.h"
+#include "render/palette.h"
 #include "sc0_file.h"
 
 namespace {

@@ -1,4 +1,5 @@
-// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key scripts.
+// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key
+// scripts.
 #include "app/frame_runner.h"
 
 #include <algorithm>
@@ -14,9 +15,9 @@
 #include "base/alloc.h"
 #include "base/settings.h"
 #include "base/sys.h"
-#include "render/palette.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
+#include "render/palette.h"
 #include "render/trig.h"
 #include "world/objects.h"
 #include "world/target.h"
