@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_runner.h"
 #include "base/alloc.h"
 #include "commands.h"
-#include "app/frame_runner.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
 #include "render/floor.h"
@@ -19,8 +19,9 @@
 #include "world/target.h"
 #include "world/viewpoint.h"
 
-const char BenchUsage[] = "usage: quarvel-tool bench [--dir DIR] [--viewport WxH] [--frames N]\n"
-                          "  DIR defaults to dist, the viewport to 640x480, N (frames a pass, 1..100000) to 60\n";
+const char BenchUsage[]
+    = "usage: quarvel-tool bench [--dir DIR] [--viewport WxH] [--frames N]\n"
+      "  DIR defaults to dist, the viewport to 640x480, N (frames a pass, 1..100000) to 60\n";
 
 namespace {
 
@@ -201,7 +202,8 @@ int BenchCommand(int argc, char** argv)
         else
             ok = false;
         if (!ok) {
-            std::fprintf(stderr, "quarvel-tool bench: bad argument %s %s\n%s", arg.c_str(), value, BenchUsage);
+            std::fprintf(
+                stderr, "quarvel-tool bench: bad argument %s %s\n%s", arg.c_str(), value, BenchUsage);
             return 2;
         }
     }

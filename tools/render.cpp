@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
 #include "app/frame_runner.h"
+#include "commands.h"
 #include "render/trig.h"
 #include "sound/sound.h"
 #include "world/objects.h"

@@ -11,13 +11,14 @@
 
 #include "base/alloc.h"
 #include "commands.h"
-#include "render/palette.h"
 #include "render/bitmap.h"
+#include "render/palette.h"
 #include "sc0_file.h"
 
-const char Sc0Usage[] = "usage: quarvel-tool sc0 info FILE\n"
-                        "       quarvel-tool sc0 decode FILE OUT.png [--palette PAL] [--kind plain|floor|sprite]\n"
-                        "       quarvel-tool sc0 encode IN.png OUT.sc0 --kind plain|floor|sprite --palette PAL\n";
+const char Sc0Usage[]
+    = "usage: quarvel-tool sc0 info FILE\n"
+      "       quarvel-tool sc0 decode FILE OUT.png [--palette PAL] [--kind plain|floor|sprite]\n"
+      "       quarvel-tool sc0 encode IN.png OUT.sc0 --kind plain|floor|sprite --palette PAL\n";
 
 namespace {
 

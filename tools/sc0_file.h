@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "render/palette.h"
 #include "render/bitmap.h"
+#include "render/palette.h"
 
 // A whole .sc0 file: header (width, height, payload size) followed by the payload.
 std::vector<uint8_t> MakeSc0(uint16_t width, uint16_t height, const std::vector<uint8_t>& payload);

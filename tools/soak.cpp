@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/frame_runner.h"
 #include "base/alloc.h"
 #include "commands.h"
-#include "app/frame_runner.h"
 #include "world/target.h"
 #include "world/viewpoint.h"
 

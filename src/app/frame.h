@@ -5,8 +5,8 @@
 
 // What the active presenter contributes to a frame.
 struct FramePresenter {
-    void (*clearBands)();                     // clears the rows around the backdrop
-    int (*acquire)(FrameTarget* target);      // 0, or a failure that ends the frame
+    void (*clearBands)(); // clears the rows around the backdrop
+    int (*acquire)(FrameTarget* target); // 0, or a failure that ends the frame
     void (*release)(const FrameTarget& target);
 };
 

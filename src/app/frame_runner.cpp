@@ -1,4 +1,5 @@
-// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key scripts.
+// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key
+// scripts.
 #include "app/frame_runner.h"
 
 #include <algorithm>
@@ -15,9 +16,9 @@
 #include "base/alloc.h"
 #include "base/settings.h"
 #include "base/sys.h"
-#include "render/palette.h"
 #include "render/backdrop.h"
 #include "render/bitmap.h"
+#include "render/palette.h"
 #include "render/trig.h"
 #include "world/objects.h"
 #include "world/target.h"
@@ -65,8 +66,8 @@ bool ParseInt(const std::string& text, int32_t* value)
 const struct {
     const char* name;
     int32_t key;
-} KeyNames[] = { { "up", KeyUp }, { "down", KeyDown }, { "left", KeyLeft }, { "right", KeyRight }, { "a", KeyA },
-    { "z", KeyZ } };
+} KeyNames[] = { { "up", KeyUp }, { "down", KeyDown }, { "left", KeyLeft }, { "right", KeyRight },
+    { "a", KeyA }, { "z", KeyZ } };
 
 bool KeyByName(const std::string& name, int32_t* key)
 {
@@ -189,8 +190,8 @@ bool LoadKeyScript(const std::string& path, KeyScript* script, std::string* erro
 std::string KeyScriptHeader(int32_t width, int32_t height, const int32_t view[4])
 {
     char line[128];
-    std::snprintf(line, sizeof line, "viewport %dx%d view %d,%d,%d,%d\n", width, height, view[0], view[1], view[2],
-        view[3]);
+    std::snprintf(line, sizeof line, "viewport %dx%d view %d,%d,%d,%d\n", width, height, view[0], view[1],
+        view[2], view[3]);
     return line;
 }
 

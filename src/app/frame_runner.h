@@ -1,4 +1,5 @@
-// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key scripts.
+// The headless frame loop of the tools and the native program: data folder, viewport, buffer presenter, key
+// scripts.
 #pragma once
 
 #include <cstddef>

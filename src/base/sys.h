@@ -22,8 +22,8 @@ void SysClose(SysFile file);
 // The platform's private-profile reading: names without regard to case, the default for
 // anything missing, text cut to size - 1 characters plus the terminator.
 int32_t SysIniInt(const char* section, const char* key, int32_t fallback, const char* path);
-uint32_t SysIniString(const char* section, const char* key, const char* fallback, char* buffer,
-                      uint32_t size, const char* path);
+uint32_t SysIniString(const char* section, const char* key, const char* fallback, char* buffer, uint32_t size,
+    const char* path);
 
 // The executable's full path into buffer (size bytes, always terminated); returns its length.
 uint32_t SysModulePath(char* buffer, uint32_t size);

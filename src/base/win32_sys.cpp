@@ -33,8 +33,8 @@ bool SysPageFree(void* pointer)
 
 SysFile SysOpenRead(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = CreateFileA(
+        path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return file == INVALID_HANDLE_VALUE ? SysNoFile : reinterpret_cast<SysFile>(file);
 }
 
@@ -65,8 +65,8 @@ int32_t SysIniInt(const char* section, const char* key, int32_t fallback, const 
     return static_cast<int32_t>(GetPrivateProfileIntA(section, key, fallback, path));
 }
 
-uint32_t SysIniString(const char* section, const char* key, const char* fallback, char* buffer,
-                      uint32_t size, const char* path)
+uint32_t SysIniString(
+    const char* section, const char* key, const char* fallback, char* buffer, uint32_t size, const char* path)
 {
     return GetPrivateProfileStringA(section, key, fallback, buffer, size, path);
 }

@@ -5,11 +5,11 @@
 
 struct Bitmap {
     uint8_t* pixels; // payload block from AllocBlock; null while the record holds no picture
-    uint16_t width;  // header offset 4; also the row stride of a plain image
+    uint16_t width; // header offset 4; also the row stride of a plain image
     uint16_t height; // header offset 6
-    int16_t field8;  // header offsets 8, 10 and 16: carried, never read
+    int16_t field8; // header offsets 8, 10 and 16: carried, never read
     int16_t field10;
-    uint32_t size;   // payload bytes (header offset 12)
+    uint32_t size; // payload bytes (header offset 12)
     int16_t field16;
 };
 
@@ -21,8 +21,8 @@ constexpr int FloorTextureSlot = 23;
 constexpr uint32_t FloorTextureBytes = 65536;
 constexpr uint32_t BackdropColumns = 1024;
 
-extern Bitmap FloorImage;  // loaded and released, never drawn
-extern Bitmap Backdrop;    // sc\backdrop.sc0
+extern Bitmap FloorImage; // loaded and released, never drawn
+extern Bitmap Backdrop; // sc\backdrop.sc0
 extern Bitmap BitmapSlots[BitmapSlotCount];
 
 // Fills the header fields of bitmap (not pixels) from a file's first Sc0HeaderSize bytes.

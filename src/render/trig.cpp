@@ -4,7 +4,7 @@
 #include "world/viewpoint.h"
 
 ViewTrigValues ViewTrig;
-ProjectionValues Projection = {64, 128, 128, -64, 63, -64, 63};
+ProjectionValues Projection = { 64, 128, 128, -64, 63, -64, 63 };
 
 void ComputeViewTrig()
 {

@@ -6,7 +6,7 @@
 #include "base/sine.h"
 
 struct ViewTrigValues {
-    int16_t sinA, cosA;     // the view angle: texture mapping of the floor
+    int16_t sinA, cosA; // the view angle: texture mapping of the floor
     int16_t sinNeg, cosNeg; // the negated angle: world-to-view rotation
 };
 extern ViewTrigValues ViewTrig;
@@ -15,9 +15,9 @@ extern ViewTrigValues ViewTrig;
 void ComputeViewTrig();
 
 struct ProjectionValues {
-    int32_t ProjDs;         // eye-to-screen distance in pixels, 64..2048
+    int32_t ProjDs; // eye-to-screen distance in pixels, 64..2048
     int32_t ProjXs, ProjZs; // viewport size in pixels, 128..2048
-    int32_t xmin, xmax;     // view-centred clip bounds, inclusive
+    int32_t xmin, xmax; // view-centred clip bounds, inclusive
     int32_t zmin, zmax;
 };
 extern ProjectionValues Projection;

@@ -27,20 +27,22 @@ constexpr int PaletteFailed = -5;
 constexpr int WindowFailed = -1;
 constexpr int ConfigFailed = -3;
 
-const char Usage[] = "usage: quarvel-sdl [--dir DIR] [--viewport WxH] [--scale N] [--rate N] [--keys FILE]\n"
-                     "                   [--record FILE] [--frames N] [--screenshot FILE.png] [--mute] [--stats]\n";
-const char Help[] = "  --dir DIR          the data folder with fc.ini, sc/, snd/, mus/ (default: here)\n"
-                    "  --viewport WxH     the view's size, 128..2048 each (default: fc.ini's screen usage)\n"
-                    "  --scale N          window at N times the view (default: the largest that fits)\n"
-                    "  --rate N           world steps a second (default 60; 0: as fast as it goes)\n"
-                    "  --keys FILE        replay a key script or a recording (as quarvel-tool render does)\n"
-                    "  --record FILE      record every key the view takes, as a key script to replay\n"
-                    "  --frames N         end with 0 after N frames\n"
-                    "  --screenshot FILE  write the last frame as PNG\n"
-                    "  --mute             no sound, no music\n"
-                    "  --stats            print frames, seconds, the renderer and the view (X,Y,HEIGHT,ANGLE) at the end\n"
-                    "keys: arrows walk and turn (Ctrl: single steps), A and Z raise and lower the eye,\n"
-                    "      F11 or Alt+Enter full screen, F12 a screenshot (quarvel-NNNN.png), Escape ends\n";
+const char Usage[]
+    = "usage: quarvel-sdl [--dir DIR] [--viewport WxH] [--scale N] [--rate N] [--keys FILE]\n"
+      "                   [--record FILE] [--frames N] [--screenshot FILE.png] [--mute] [--stats]\n";
+const char Help[]
+    = "  --dir DIR          the data folder with fc.ini, sc/, snd/, mus/ (default: here)\n"
+      "  --viewport WxH     the view's size, 128..2048 each (default: fc.ini's screen usage)\n"
+      "  --scale N          window at N times the view (default: the largest that fits)\n"
+      "  --rate N           world steps a second (default 60; 0: as fast as it goes)\n"
+      "  --keys FILE        replay a key script or a recording (as quarvel-tool render does)\n"
+      "  --record FILE      record every key the view takes, as a key script to replay\n"
+      "  --frames N         end with 0 after N frames\n"
+      "  --screenshot FILE  write the last frame as PNG\n"
+      "  --mute             no sound, no music\n"
+      "  --stats            print frames, seconds, the renderer and the view (X,Y,HEIGHT,ANGLE) at the end\n"
+      "keys: arrows walk and turn (Ctrl: single steps), A and Z raise and lower the eye,\n"
+      "      F11 or Alt+Enter full screen, F12 a screenshot (quarvel-NNNN.png), Escape ends\n";
 
 struct Options {
     std::string dir = ".";
@@ -174,8 +176,8 @@ void TakeScreenshot(int32_t frames)
     else if (!WriteIndexedPng(path, RawFrame(), Projection.ProjXs, Projection.ProjZs, &error))
         std::fprintf(stderr, "quarvel-sdl: %s\n", error.c_str());
     else
-        std::printf("quarvel-sdl: %s shows frame %d (quarvel-tool render --frames %d draws it)\n", path.c_str(),
-            frames - 1, frames);
+        std::printf("quarvel-sdl: %s shows frame %d (quarvel-tool render --frames %d draws it)\n",
+            path.c_str(), frames - 1, frames);
     std::fflush(stdout);
 }
 
@@ -306,8 +308,9 @@ int main(int argc, char** argv)
     StartView(width, height);
     if (Recording) {
         const int32_t start[4] = { ViewPoint.x, ViewPoint.y, ViewPoint.height, ViewPoint.angle };
-        std::fprintf(Recording, "# recorded by quarvel-sdl; replay: quarvel-sdl --keys FILE, or\n"
-                                "# quarvel-tool render --dir DIR --keys FILE --out last.png for its last frame\n");
+        std::fprintf(Recording,
+            "# recorded by quarvel-sdl; replay: quarvel-sdl --keys FILE, or\n"
+            "# quarvel-tool render --dir DIR --keys FILE --out last.png for its last frame\n");
         std::fputs(KeyScriptHeader(width, height, start).c_str(), Recording);
         std::fflush(Recording);
     }
@@ -373,7 +376,8 @@ int main(int argc, char** argv)
         status = Failure(error, 1);
     SDL_Quit();
     if (options.stats)
-        std::printf("quarvel-sdl: %d frames in %.3f s, %.1f frames a second, %dx%d, renderer %s, view %d,%d,%d,%d\n",
+        std::printf(
+            "quarvel-sdl: %d frames in %.3f s, %.1f frames a second, %dx%d, renderer %s, view %d,%d,%d,%d\n",
             frame, seconds, seconds > 0 ? frame / seconds : 0.0, width, height, renderer.c_str(), ViewPoint.x,
             ViewPoint.y, ViewPoint.height, ViewPoint.angle);
     return status;

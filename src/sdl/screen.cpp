@@ -69,8 +69,8 @@ bool OpenScreen(int32_t width, int32_t height, int32_t scale, const RgbPalette& 
     if (scale == 0)
         scale = fitting ? fitting : 1;
     else if (fitting && scale > fitting) {
-        std::fprintf(stderr, "quarvel-sdl: a %dx%d view at --scale %d does not fit the desktop; using %d\n", width,
-            height, scale, fitting);
+        std::fprintf(stderr, "quarvel-sdl: a %dx%d view at --scale %d does not fit the desktop; using %d\n",
+            width, height, scale, fitting);
         scale = fitting;
     }
     Window = SDL_CreateWindow(WindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,

@@ -6,19 +6,13 @@ void* LoadEffect(const char*)
     return nullptr;
 }
 
-void FreeEffect(void*)
-{
-}
+void FreeEffect(void*) { }
 
 bool StartEffectIfIdle(const void*)
 {
     return true;
 }
 
-void StartEffect(const void*)
-{
-}
+void StartEffect(const void*) { }
 
-void StopEffects()
-{
-}
+void StopEffects() { }

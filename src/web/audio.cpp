@@ -37,9 +37,7 @@ void* LoadEffect(const char* path)
     return reinterpret_cast<void*>(intptr_t(slot + 1));
 }
 
-void FreeEffect(void*)
-{
-}
+void FreeEffect(void*) { }
 
 // Before the first click or key the browser plays nothing: a request then only moves the slot.
 bool StartEffectIfIdle(const void* effect)

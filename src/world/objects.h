@@ -4,14 +4,14 @@
 #include <cstdint>
 
 struct SceneObject {
-    int16_t x, y, z;       // world centre; z is the vertical centre
-    int16_t dx, dy, dz;    // velocity per frame
+    int16_t x, y, z; // world centre; z is the vertical centre
+    int16_t dx, dy, dz; // velocity per frame
     int16_t viewX, viewDepth, viewZ; // view space, written by ProjectSprites
     int16_t width, height; // world size; width is also the footprint's side
-    int16_t bitmap;        // picture slot; 24 or more marks the target object
-    int16_t flags;         // ObjectVisible, ObjectHidden
+    int16_t bitmap; // picture slot; 24 or more marks the target object
+    int16_t flags; // ObjectVisible, ObjectHidden
     int16_t screenLeft, screenRight, screenBottom, screenTop; // clipped, view-centred
-    int16_t texLeft, texRight, texBottom, texTop;             // texel ranges shown
+    int16_t texLeft, texRight, texBottom, texTop; // texel ranges shown
 };
 
 constexpr int16_t ObjectVisible = 0x0001;

@@ -4,23 +4,23 @@
 #include <cstdint>
 
 struct ViewPointRecord {
-    int32_t x, y;       // world position, whole units
-    int32_t height;     // eye height above the floor plane
-    int32_t angle;      // 1024 steps per turn; 0 looks toward +y, 256 toward -x
+    int32_t x, y; // world position, whole units
+    int32_t height; // eye height above the floor plane
+    int32_t angle; // 1024 steps per turn; 0 looks toward +y, 256 toward -x
     int32_t savedX, savedY, savedHeight, savedAngle; // before this frame's move
     int32_t fixedX, fixedY; // the position in 20.12 fixed point
 };
 extern ViewPointRecord ViewPoint;
 
 struct MotionAxis {
-    int32_t rate;     // driven: signed velocity change per frame; released: decay per frame
+    int32_t rate; // driven: signed velocity change per frame; released: decay per frame
     int32_t velocity; // distance units (forward) or angle steps (turn) per frame
-    int32_t limit;    // largest |velocity| while driven
+    int32_t limit; // largest |velocity| while driven
     int32_t released; // bit 0 set: no key drives the axis
-    int32_t key;      // virtual-key code of the driving key, 0 when none
+    int32_t key; // virtual-key code of the driving key, 0 when none
 };
 extern MotionAxis ForwardAxis; // Up and Down
-extern MotionAxis TurnAxis;    // Left and Right
+extern MotionAxis TurnAxis; // Left and Right
 
 // Virtual-key codes the view reacts to (the values are the platform's).
 enum ViewKey : int32_t {

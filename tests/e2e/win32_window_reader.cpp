@@ -62,6 +62,8 @@ int main(int argc, char** argv)
         return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
     if (argc == 3 && !std::strcmp(command, "cycles"))
         return Cycles(std::atoi(argv[2]));
-    std::fprintf(stderr, "usage: inspector.exe wait TITLE visible|hidden SECONDS | rect TITLE [CONTROL ID] | close TITLE | cycles N\n");
+    std::fprintf(stderr,
+        "usage: inspector.exe wait TITLE visible|hidden SECONDS | rect TITLE [CONTROL ID] | close TITLE | "
+        "cycles N\n");
     return 2;
 }

@@ -1,7 +1,7 @@
 // Fuzz target: any fc.ini text beside the default data set, then frames as Go starts them: with
 // the screen usage when it lies in 128..2048 each way, else with the normalised projection size.
-#include "base/settings.h"
 #include "app/frame_runner.h"
+#include "base/settings.h"
 #include "fuzz_support.h"
 #include "render/trig.h"
 #include "world/viewpoint.h"

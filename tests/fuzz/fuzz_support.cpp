@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sanitizer/asan_interface.h>
 
+#include "app/frame_runner.h"
 #include "base/alloc.h"
 #include "commands.h"
-#include "app/frame_runner.h"
 #include "world/viewpoint.h"
 
 namespace {

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     OpenFuzzData();
     if (script.haveView) // a start anywhere: only what the frame loop promises is checked
         PlaceViewer(script.view[0], script.view[1], script.view[2], script.view[3] & 1023);
-    StartView(script.width ? std::min(script.width, 256) : 128, script.height ? std::min(script.height, 256) : 128);
+    StartView(
+        script.width ? std::min(script.width, 256) : 128, script.height ? std::min(script.height, 256) : 128);
     const int32_t frames = events.empty() ? 1 : std::min(events.back().frame + 2, 300);
     size_t next = 0;
     for (int32_t frame = 0; frame < frames; ++frame) {

@@ -28,7 +28,8 @@ protected:
     void SetUp() override
     {
         folder_ = fs::temp_directory_path() / ("quarvel-sdl-audio-" + std::to_string(getpid()));
-        const std::string make = std::string("'") + QUARVEL_TOOL + "' mkdata '" + folder_.string() + "' >/dev/null";
+        const std::string make
+            = std::string("'") + QUARVEL_TOOL + "' mkdata '" + folder_.string() + "' >/dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0);
         fs::remove(folder_ / "snd/qrvl02.wav"); // slot 2 stays empty
         previous_ = fs::current_path();

@@ -30,7 +30,8 @@ BOOL WINAPI FakePlay(LPCSTR sound, HMODULE, DWORD flags)
         ++slot;
     const bool tries = flags == (Flags | SND_MEMORY | SND_NOSTOP), cuts = flags == (Flags | SND_MEMORY);
     Played.push_back(!sound ? (flags == Flags ? "stop" : "odd flags")
-            : tries || cuts ? (tries ? "try " : "cut ") + std::to_string(slot) : "odd flags");
+            : tries || cuts ? (tries ? "try " : "cut ") + std::to_string(slot)
+                            : "odd flags");
     return sound && tries && Playing ? FALSE : (Playing = sound, TRUE);
 }
 
@@ -89,7 +90,8 @@ TEST_F(SoundBank, LoadsEveryFileThatExistsButARefusedImageAndReleasesAfterAStop)
             const auto* image = static_cast<const uint8_t*>(SoundSlotImage(slot));
             const bool loaded = (slot == 0 || (slot >= 2 && slot <= 4)) && (!k || slot != files[k - 1]);
             ASSERT_EQ(image != nullptr, loaded) << k << " " << slot;
-            EXPECT_TRUE(!image || (image[0] == slot * 16 && image[99 + slot] == slot * 16 + ((99 + slot) & 15)));
+            EXPECT_TRUE(
+                !image || (image[0] == slot * 16 && image[99 + slot] == slot * 16 + ((99 + slot) & 15)));
         }
         PlayEffect(k ? files[k - 1] : 1);
         EXPECT_EQ(Playing, nullptr) << k;

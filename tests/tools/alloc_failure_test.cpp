@@ -1,9 +1,9 @@
 // Allocation failure on demand: every allocation that loading the default data set makes, refused
 // in turn, and the payload size checked against the file before any allocation.
 #include "app/config.h"
+#include "app/frame_runner.h"
 #include "base/alloc.h"
 #include "base/settings.h"
-#include "app/frame_runner.h"
 #include "render/bitmap.h"
 #include "tool_test.h"
 

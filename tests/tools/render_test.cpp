@@ -41,7 +41,8 @@ TEST_P(RenderReplay, TraceMatchesTheRecording)
     std::string trace;
     const std::string args
         = "--frames " + std::to_string(frames) + " --keys " + Quote(golden.string() + ".keys");
-    ASSERT_EQ(Tool("render --dir data " + args + " " + options + " --trace --raw last.raw --out last.png", &trace, true),
+    ASSERT_EQ(Tool("render --dir data " + args + " " + options + " --trace --raw last.raw --out last.png",
+                  &trace, true),
         0);
     const std::vector<std::string> got = Lines(trace);
     ASSERT_EQ(int32_t(got.size()), frames);
@@ -137,7 +138,8 @@ TEST(RenderKeyScript, EventsComeInFrameOrderAndBadLinesAreRefusedWithTheirNumber
     const int32_t view[4] = { -8191, 7, 1023, 5 };
     ASSERT_TRUE(ParseKeyScript("# a walk\n\n" + KeyScriptHeader(322, 2048, view)
             + "5 down up\n0 down left ctrl   # slow\n   5 up up\n0\tup left\r\n7 down z\n"
-            + KeyScriptEvent(7, true, KeyRight, true) + KeyScriptEvent(7, false, KeyA, true) + KeyScriptEnd(8),
+            + KeyScriptEvent(7, true, KeyRight, true) + KeyScriptEvent(7, false, KeyA, true)
+            + KeyScriptEnd(8),
         &script, &error))
         << error;
     std::ostringstream got;
@@ -145,7 +147,8 @@ TEST(RenderKeyScript, EventsComeInFrameOrderAndBadLinesAreRefusedWithTheirNumber
         got << e.frame << (e.down ? "+" : "-") << e.key << (e.ctrl ? "c" : "") << "@" << e.line << " ";
     got << script.width << "x" << script.height << " " << script.view[0] << "," << script.view[1] << ","
         << script.view[2] << "," << script.view[3] << " " << script.haveView << " end " << script.end;
-    EXPECT_EQ(got.str(), "0+37c@5 0-37@7 5+38@4 5-38@6 7+90@8 7+39c@9 7-65@10 322x2048 -8191,7,1023,5 1 end 8");
+    EXPECT_EQ(
+        got.str(), "0+37c@5 0-37@7 5+38@4 5-38@6 7+90@8 7+39c@9 7-65@10 322x2048 -8191,7,1023,5 1 end 8");
     const std::pair<const char*, int> cases[] = { { "x down up\n", 1 }, { "-1 down up\n", 1 },
         { "1.5 down up\n", 1 }, { "0 down\n", 1 }, { "# ok\n0 down up\n1 hold up\n", 3 },
         { "0 down escape\n", 1 }, { "0 down Up\n", 1 }, { "0 up up ctrl\n", 1 }, { "0 down up shift\n", 1 },

@@ -3,8 +3,8 @@
 #include <stb_image_write.h>
 
 #include "base/alloc.h"
-#include "render/palette.h"
 #include "render/bitmap.h"
+#include "render/palette.h"
 #include "tool_test.h"
 
 namespace {

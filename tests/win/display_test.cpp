@@ -27,8 +27,8 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
     FILE* old = std::fopen(ModeFile, "wb");
     ASSERT_EQ(std::fwrite(std::string(1000, '\xAB').data(), 1, 1000, old), 1000u);
     std::fclose(old);
-    const std::vector<DDSURFACEDESC> six = { Mode(320, 200, 8, 1), Mode(320, 200, 16, 2), Mode(320, 200, 32, 3),
-        Mode(640, 480, 8, 4), Mode(640, 480, 8, 5), Mode(1024, 768, 16, 6) };
+    const std::vector<DDSURFACEDESC> six = { Mode(320, 200, 8, 1), Mode(320, 200, 16, 2),
+        Mode(320, 200, 32, 3), Mode(640, 480, 8, 4), Mode(640, 480, 8, 5), Mode(1024, 768, 16, 6) };
     const Calls made = { "DirectDrawCreate", "dd.EnumDisplayModes", "dd.Release" };
     // clang-format off
     const struct { Script script; bool blockFile; size_t modes; int result; Calls log, boxes; } cases[] = {
@@ -50,7 +50,8 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
         EXPECT_EQ(InitModeCatalogue(), c.result);
         EXPECT_EQ(Boxes, c.boxes);
         EXPECT_EQ(ModeCount, c.result ? 0 : 6);
-        EXPECT_TRUE(c.result ? !ModeCatalogue : !std::memcmp(ModeCatalogue, six.data(), 6 * sizeof(DDSURFACEDESC)));
+        EXPECT_TRUE(
+            c.result ? !ModeCatalogue : !std::memcmp(ModeCatalogue, six.data(), 6 * sizeof(DDSURFACEDESC)));
         for (int32_t i = -1; i <= 6; ++i) // none below 0 or at the catalogue's end
             EXPECT_EQ(CatalogueEntry(i), !c.result && i >= 0 && i < 6 ? &ModeCatalogue[i] : nullptr) << i;
         EXPECT_EQ(FreeModeCatalogue(), c.result ? -1 : 0);
@@ -66,8 +67,8 @@ TEST_F(DisplayTest, TheCatalogueKeepsEveryModeOrFailsWithItsTextAndCode)
 
 const std::string Whole = "0,0,640,480";
 const Calls SetUpCalls = { "dd.SetCooperativeLevel 0x11", "dd.SetDisplayMode 640x480x8",
-    "dd.CreateSurface 0x21 0x218 1", "primary.GetAttachedSurface 0x4", "dd.CreatePalette 0x4", "primary.SetPalette",
-    "ShowCursor 0", "primary.Blt " + Whole, "back.Blt " + Whole };
+    "dd.CreateSurface 0x21 0x218 1", "primary.GetAttachedSurface 0x4", "dd.CreatePalette 0x4",
+    "primary.SetPalette", "ShowCursor 0", "primary.Blt " + Whole, "back.Blt " + Whole };
 
 // A failing step undoes the ones before it and shows its caption; the close after a success shows what
 // the display refused (rdm: the mode, scl: the normal level) and finds nothing the second time.
@@ -75,7 +76,8 @@ TEST_F(DisplayTest, FullScreenOpensAndClosesInOrderAndEachFailingStepUndoesTheOn
 {
     EXPECT_STREQ(DDErrorText(0), "No error"); // the one known code that is no failure
     EXPECT_STREQ(DDErrorText(0x1234), "unknown error: 00001234"); // always eight digits
-    const Calls normal = { "dd.SetCooperativeLevel 0x8" }, desktop = Calls { "dd.RestoreDisplayMode" } + normal;
+    const Calls normal = { "dd.SetCooperativeLevel 0x8" },
+                desktop = Calls { "dd.RestoreDisplayMode" } + normal;
     const std::string generic = DDErrorText(DDERR_GENERIC), refused = DDErrorText(DDERR_INVALIDPARAMS);
     // step: how many of SetUpCalls ran, the last one failing; 0: none fails
     // clang-format off
@@ -99,10 +101,12 @@ TEST_F(DisplayTest, FullScreenOpensAndClosesInOrderAndEachFailingStepUndoesTheOn
         SCOPED_TRACE(&c - cases);
         Answers = c.script, Log.clear(), Boxes.clear();
         EXPECT_EQ(InitFullScreen(), c.result);
-        EXPECT_EQ(PrimarySurface == &primary && BackSurface == &back && FullScreenPalette == &palette, !c.result);
+        EXPECT_EQ(
+            PrimarySurface == &primary && BackSurface == &back && FullScreenPalette == &palette, !c.result);
         CloseFullScreen();
         CloseFullScreen(); // the second finds nothing to do
-        EXPECT_EQ(Log, c.step ? Calls(SetUpCalls.begin(), SetUpCalls.begin() + c.step) + c.undo : SetUpCalls + Closed);
+        EXPECT_EQ(Log,
+            c.step ? Calls(SetUpCalls.begin(), SetUpCalls.begin() + c.step) + c.undo : SetUpCalls + Closed);
         EXPECT_EQ(Boxes, c.boxes);
         EXPECT_EQ(CursorShown, 0);
         EXPECT_TRUE(!PrimarySurface && !BackSurface && !FullScreenPalette);
@@ -118,9 +122,12 @@ TEST_F(DisplayTest, FullScreenFramesLockTheViewportDrawAtTheLockedPitchAndEndWit
     std::vector<uint8_t> memory(size_t(Pitch) * 240, Untouched), picture;
     back.granted.lpSurface = memory.data(), back.granted.lPitch = Pitch;
     Activate();
-    const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt", flip = "primary.Flip";
-    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121", bottom = "back.Blt 160,358,480,360";
-    const Calls Cleared = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
+    const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt",
+                      flip = "primary.Flip";
+    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121",
+                      bottom = "back.Blt 160,358,480,360";
+    const Calls Cleared
+        = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
     const Calls Drawn = { "back.Unlock", "back.GetDC", "back.ReleaseDC", "primary.Flip" };
     const DWORD Memory = DDSD_LPSURFACE;
     const HRESULT Lost = DDERR_SURFACELOST;
@@ -146,14 +153,18 @@ TEST_F(DisplayTest, FullScreenFramesLockTheViewportDrawAtTheLockedPitchAndEndWit
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         picture.assign(size_t(BackdropColumns) * c.rows, Colour);
-        Backdrop = c.rows ? Bitmap { picture.data(), uint16_t(BackdropColumns), c.rows, 0, 0, uint32_t(picture.size()), 0 } : Bitmap {};
+        Backdrop = c.rows
+            ? Bitmap { picture.data(), uint16_t(BackdropColumns), c.rows, 0, 0, uint32_t(picture.size()), 0 }
+            : Bitmap {};
         back.granted.dwFlags = c.fields;
         Answers = c.script, Log.clear();
         EXPECT_EQ(RenderFrame(), c.result);
         EXPECT_EQ(Log, c.log);
         EXPECT_EQ(back.locksHeld, 0); // no path leaves the back buffer locked
-        for (size_t at = 0; &c == cases && at < memory.size(); at += Pitch) // the backdrop, 320 pixels a row, at the pitch
-            ASSERT_TRUE(memory[at] == Colour && memory[at + 319] == Colour && memory[at + 320] == Untouched) << at / Pitch;
+        for (size_t at = 0; &c == cases && at < memory.size();
+             at += Pitch) // the backdrop, 320 pixels a row, at the pitch
+            ASSERT_TRUE(memory[at] == Colour && memory[at + 319] == Colour && memory[at + 320] == Untouched)
+                << at / Pitch;
     }
     // Back in front: surfaces lost meanwhile come back cleared, and kept ones are left alone.
     for (const HRESULT lost : { Lost, HRESULT(DD_OK) }) {

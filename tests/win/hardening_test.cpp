@@ -1,4 +1,5 @@
-// The shell against users and drivers: out-of-range views, a re-entered close, a refused palette, many views, no memory.
+// The shell against users and drivers: out-of-range views, a re-entered close, a refused palette, many views,
+// no memory.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,11 +12,13 @@ namespace {
 
 // Go and the jump start (its usage straight from fc.ini) start the view only in an 8-bit mode (the window's
 // always is) from 128x128 to 2048x2048; a failing presenter comes back. Go's launcher then shows again; the
-// jump start, always full screen, never fills or shows its launcher and ends the program on a refusal or failure.
+// jump start, always full screen, never fills or shows its launcher and ends the program on a refusal or
+// failure.
 TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
 {
     enum Outcome { Starts, Refused, Back };
-    const char* limitation = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
+    const char* limitation
+        = "program limitation: only 8-bit modes from 128x128 to 2048x2048 are supported now";
     // mode: catalogue entry 1 is 640x480x8, 2 is 640x480x16
     // clang-format off
     const struct { int32_t jump, style, mode, xs, zs; int presenter; Outcome outcome; } cases[] = {
@@ -27,9 +30,11 @@ TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
     };
     // clang-format on
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.jump << " " << c.style << " " << c.mode << " " << c.xs << "x" << c.zs);
+        SCOPED_TRACE(
+            testing::Message() << c.jump << " " << c.style << " " << c.mode << " " << c.xs << "x" << c.zs);
         const auto choose = [&] { // after the Display page has made its own choice, for Go
-            WinGStyle = c.style, SelectedMode = c.mode, ScrUseXs = c.xs, ScrUseZs = c.zs, PresenterResult = c.presenter;
+            WinGStyle = c.style, SelectedMode = c.mode, ScrUseXs = c.xs, ScrUseZs = c.zs,
+            PresenterResult = c.presenter;
             Log.clear(), Boxes.clear();
         };
         ShowWindow(ViewWindow, SW_HIDE);
@@ -39,20 +44,27 @@ TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
         ASSERT_NE(OpenLauncher(), nullptr);
         if (!c.jump)
             choose(), Press(launcher, 1009);
-        const std::string presenter
-            = (c.style && !c.jump ? "window " : "full screen ") + std::to_string(c.xs) + "x" + std::to_string(c.zs);
-        EXPECT_EQ(Log, c.outcome == Refused ? Calls {} : c.outcome == Back ? Calls { presenter } : Started(presenter));
+        const std::string presenter = (c.style && !c.jump ? "window " : "full screen ") + std::to_string(c.xs)
+            + "x" + std::to_string(c.zs);
+        EXPECT_EQ(Log,
+            c.outcome == Refused    ? Calls {}
+                : c.outcome == Back ? Calls { presenter }
+                                    : Started(presenter));
         EXPECT_EQ(Boxes, c.outcome == Refused ? Calls { limitation } : Calls {});
         EXPECT_EQ(IsWindowVisible(launcher) != 0, !c.jump && c.outcome != Starts);
         EXPECT_EQ(IsWindowVisible(ViewWindow) != 0, c.outcome == Starts);
         EXPECT_EQ(RunFlags == 0, c.outcome == Starts); // frames run only once started
         EXPECT_TRUE(c.outcome != Starts || Projection.xmax - Projection.xmin + 1 == c.xs) << Projection.xmax;
         EXPECT_EQ(WinGStyle == 0 && SendMessageA(Tab(), TCM_GETITEMCOUNT, 0, 0) == 0, c.jump == 1);
-        EXPECT_EQ(DrainMessages(), c.jump && c.outcome != Starts ? 0 : WPARAM(-1)); // the quit message, with 0
+        EXPECT_EQ(
+            DrainMessages(), c.jump && c.outcome != Starts ? 0 : WPARAM(-1)); // the quit message, with 0
     }
 }
 
-HPALETTE WINAPI NoPalette(const LOGPALETTE*) { return nullptr; }
+HPALETTE WINAPI NoPalette(const LOGPALETTE*)
+{
+    return nullptr;
+}
 
 // A hundred views in a row release every surface and palette the presenter made; a close dispatched while
 // the close shows its box (a message box pumps messages) finds nothing left.
@@ -65,8 +77,8 @@ TEST_F(DisplayTest, HundredViewsReleaseEverythingAndACloseWithinTheCloseFindsNot
     std::map<std::string, int> calls; // by method; the back buffer goes with the primary's chain
     for (const std::string& line : Log)
         ++calls[line.substr(0, line.find(' '))];
-    EXPECT_EQ(std::vector<int>({ calls["dd.CreateSurface"], calls["primary.Release"], calls["dd.CreatePalette"],
-                  calls["palette.Release"], calls["back.Release"], CursorShown }),
+    EXPECT_EQ(std::vector<int>({ calls["dd.CreateSurface"], calls["primary.Release"],
+                  calls["dd.CreatePalette"], calls["palette.Release"], calls["back.Release"], CursorShown }),
         std::vector<int>({ 100, 100, 100, 100, 0, 0 }));
 
     ASSERT_EQ(InitFullScreen(), 0);
@@ -101,11 +113,14 @@ TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
     ReleaseDC(nullptr, screen);
     CreatePaletteFunction = NoPalette;
     EXPECT_EQ(InitPalette(), -2);
-    const auto bytes = [](const PALETTEENTRY& e) { return std::vector<int> { e.peRed, e.peGreen, e.peBlue }; };
+    const auto bytes = [](const PALETTEENTRY& e) {
+        return std::vector<int> { e.peRed, e.peGreen, e.peBlue };
+    };
     for (const int i : { 0, 9, 10, 245, 246, 255 }) {
         const int from = 3 * i * 7 + 1;
         const std::vector<int> fromFile = { from & 255, (from + 7) & 255, (from + 14) & 255 };
-        EXPECT_EQ(bytes(ProgramPalette.entries[i]), i >= 10 && i <= 245 ? fromFile : bytes(system[i])) << "entry " << i;
+        EXPECT_EQ(bytes(ProgramPalette.entries[i]), i >= 10 && i <= 245 ? fromFile : bytes(system[i]))
+            << "entry " << i;
     }
     EXPECT_EQ(ProgramPalette.entries[100].peFlags, PC_RESERVED); // the colours are made before the object
     EXPECT_EQ(PaletteStatus, -1);
@@ -115,8 +130,9 @@ TEST_F(DisplayTest, APaletteObjectThatCannotBeMadeFailsThePaletteStep)
     RemoveDirectoryA("sc");
 }
 
-// The real start-up over the data set QUARVEL_DATA names, each allocation refused in turn: the catalogue's ends it
-// with -2, the configuration path's with -3, a picture's leaves its slot empty; every block comes back.
+// The real start-up over the data set QUARVEL_DATA names, each allocation refused in turn: the catalogue's
+// ends it with -2, the configuration path's with -3, a picture's leaves its slot empty; every block comes
+// back.
 TEST_F(DisplayTest, EachRefusedAllocationOfTheStartUpGivesItsCodeOrOneEmptySlotAndBalances)
 {
     const char* data = std::getenv("QUARVEL_DATA");

@@ -1,13 +1,14 @@
-// The shell: start-up chain, activation, launcher pages, keys and quit, window view, centring, Display page, modes.
+// The shell: start-up chain, activation, launcher pages, keys and quit, window view, centring, Display page,
+// modes.
 #include <algorithm>
 #include <tuple>
 #include <utility>
 
 #include "base/alloc.h"
 #include "sound/sound.h"
-#include "world/viewpoint.h"
 #include "win32/shell/win32_shell.h"
 #include "win32_display_fakes.h"
+#include "world/viewpoint.h"
 
 namespace {
 
@@ -29,8 +30,10 @@ template <int I> int FakeTearDown()
 
 TEST_F(DisplayTest, AFailureAtStepKTearsDownTheStepsBeforeItInReverseAndEndsWithItsCode)
 {
-    int (*const setUps[])() = { FakeSetUp<0>, FakeSetUp<1>, FakeSetUp<2>, FakeSetUp<3>, FakeSetUp<4>, FakeSetUp<5> };
-    int (*const tearDowns[])() = { FakeTearDown<0>, FakeTearDown<1>, FakeTearDown<2>, FakeTearDown<3>, FakeTearDown<4>, FakeTearDown<5> };
+    int (*const setUps[])()
+        = { FakeSetUp<0>, FakeSetUp<1>, FakeSetUp<2>, FakeSetUp<3>, FakeSetUp<4>, FakeSetUp<5> };
+    int (*const tearDowns[])() = { FakeTearDown<0>, FakeTearDown<1>, FakeTearDown<2>, FakeTearDown<3>,
+        FakeTearDown<4>, FakeTearDown<5> };
     for (int i = 0; i < SetupStepCount; ++i)
         keep(ProgramSteps[i]), ProgramSteps[i].setUp = setUps[i], ProgramSteps[i].tearDown = tearDowns[i];
     const int codes[SetupStepCount + 1] = { 0, -5, -1, -2, -3, -4, -6 };
@@ -73,7 +76,8 @@ template <int Entry> int LogApply(HWND page)
 // ways, yet Go on each tab applies the page shown, with the callback of its own entry.
 TEST_F(LauncherTest, APageThatFailsToLoadLosesOnlyItsTab)
 {
-    int (*const appliers[])(HWND) = { LogApply<0>, LogApply<1>, LogApply<2>, LogApply<3>, LogApply<4>, LogApply<5> };
+    int (*const appliers[])(HWND)
+        = { LogApply<0>, LogApply<1>, LogApply<2>, LogApply<3>, LogApply<4>, LogApply<5> };
     for (int i = 0; i < TabPageCount; ++i)
         TabPages[i].apply = appliers[i];
     TabPages[2].templateId = 999;
@@ -126,7 +130,8 @@ TEST_F(LauncherTest, TheViewsKeysDriveTheAxesAndEscapeEndsTheView)
         SendMessageA(ViewWindow, WM_KEYDOWN, VK_LEFT, 1);
         SendMessageA(ViewWindow, WM_KEYDOWN, 'A', 1);
         EXPECT_EQ(TurnAxis.key, VK_LEFT);
-        EXPECT_EQ((std::pair(TurnAxis.limit, ViewPoint.height)), std::pair(limit, height)) << "Ctrl state " << state;
+        EXPECT_EQ((std::pair(TurnAxis.limit, ViewPoint.height)), std::pair(limit, height))
+            << "Ctrl state " << state;
         SendMessageA(ViewWindow, WM_KEYUP, VK_LEFT, 1);
         EXPECT_EQ(TurnAxis.key, 0);
     }
@@ -140,7 +145,8 @@ TEST_F(LauncherTest, TheViewsKeysDriveTheAxesAndEscapeEndsTheView)
         SendMessageA(ViewWindow, WM_KEYDOWN, VK_ESCAPE, 1);
         EXPECT_EQ(DrainMessages(), jump ? 0 : WPARAM(-1));
         EXPECT_EQ(Log.at(0), "music stop midifile");
-        EXPECT_EQ(std::vector<int>(EffectLog, EffectLog + EffectLogCount), std::vector<int> { -1 }) << "effect stopped";
+        EXPECT_EQ(std::vector<int>(EffectLog, EffectLog + EffectLogCount), std::vector<int> { -1 })
+            << "effect stopped";
         EXPECT_NE(RunFlags & RunFlagClosed, 0u);
         EXPECT_EQ(IsWindowVisible(launcher) != 0, !jump);
     }
@@ -174,7 +180,8 @@ TEST_F(LauncherTest, TheLoopHandsKeysToTheDialogManager)
     EXPECT_EQ(Log, Started("full screen 320x240"));
 }
 
-// The window view's section is top-down (colour 1 is red); stopping releases only the presenter WinGStyle names.
+// The window view's section is top-down (colour 1 is red); stopping releases only the presenter WinGStyle
+// names.
 TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGStyleNames)
 {
     keep(ProgramPaletteHandle);
@@ -197,7 +204,8 @@ TEST_F(LauncherTest, TheWindowViewIsTopDownAndStoppingReleasesThePresenterWinGSt
     }
     const HGDIOBJ section = GetCurrentObject(MemoryDC, OBJ_BITMAP);
     CloseWindowView();
-    EXPECT_NE(GetCurrentObject(MemoryDC, OBJ_BITMAP), section) << "the section stays selected, so it cannot go";
+    EXPECT_NE(GetCurrentObject(MemoryDC, OBJ_BITMAP), section)
+        << "the section stays selected, so it cannot go";
     FreeMemoryDC();
     DeleteObject(ProgramPaletteHandle);
 }
@@ -221,7 +229,8 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
         SetWindowPos(windows[1], nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         CentreWindow(windows[0], windows[1]);
         GetWindowRect(windows[0], &r);
-        EXPECT_TRUE(r.left == c.left && r.top == c.top) << c.x << "," << c.y << ": " << r.left << "," << r.top;
+        EXPECT_TRUE(r.left == c.left && r.top == c.top)
+            << c.x << "," << c.y << ": " << r.left << "," << r.top;
     }
     for (HWND w : windows)
         DestroyWindow(w);
@@ -231,18 +240,22 @@ TEST_F(LauncherTest, CentringKeepsTheWindowOnTheDesktop)
 // up, width to 4s), in the settings, on the trackbars and in their labels.
 TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcrossModes)
 {
-    const std::vector<DDSURFACEDESC> five = catalogue, twice
+    const std::vector<DDSURFACEDESC> five = catalogue,
+                                     twice
         = { Mode(800, 600, 8), Mode(640, 480, 8), Mode(1024, 768, 8), Mode(640, 480, 8), Mode(320, 200, 8) };
     // none: the fixture's five; line: the one chosen after opening, if any
     const struct {
         std::vector<DDSURFACEDESC> modes;
         int32_t style, modeXs, modeZs, xs, zs, line, selected, newXs, newZs, newModeXs, newModeZs;
     } cases[] = {
-        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 }, { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
+        { {}, 0, 640, 480, 320, 240, -1, 1, 320, 240, 640, 480 },
+        { {}, 1, 1024, 768, 256, 192, -1, 4, 256, 192, 1024, 768 },
         { {}, 0, 640, 480, 800, 700, -1, 1, 640, 480, 640, 480 }, // more than the mode: the whole mode
         { {}, 0, 0, 0, 320, 240, -1, 0, 320, 200, 320, 200 }, // a range ending at 0: the whole mode
-        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 }, { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
-        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 }, { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
+        { {}, 1, 0, 0, 320, 240, -1, 0, 1024, 768, 1024, 768 },
+        { {}, 0, 640, 480, 320, 240, 0, 0, 160, 100, 320, 200 },
+        { {}, 0, 640, 480, 332, 242, 3, 3, 412, 303, 800, 600 },
+        { twice, 0, 640, 480, 320, 240, -1, 3, 320, 240, 640, 480 },
         { { Mode(800, 600, 8), Mode(640, 480, 16) }, 0, 640, 480, 320, 240, -1, 0, 400, 300, 800, 600 },
     };
     for (const auto& c : cases) {
@@ -255,18 +268,22 @@ TEST_F(LauncherTest, TheDisplayPageOpensOnTheStoredModeAndKeepsTheFractionAcross
             SendMessageA(CurrentPage, WM_COMMAND, MAKEWPARAM(1004, LBN_SELCHANGE), LPARAM(Control(1004)));
         }
         EXPECT_EQ(std::vector<LRESULT>({ SelectedMode, SendMessageA(Control(1004), LB_GETCURSEL, 0, 0),
-                      LRESULT(IsDlgButtonChecked(CurrentPage, 1005)), LastModeXs, LastModeZs, ScrUseXs, ScrUseZs,
-                      SendMessageA(Control(1017), TBM_GETPOS, 0, 0), SendMessageA(Control(1019), TBM_GETPOS, 0, 0) }),
-            std::vector<LRESULT>({ c.selected, c.selected, c.style, c.newModeXs, c.newModeZs, c.newXs, c.newZs, c.newXs, c.newZs }));
-        EXPECT_EQ(Text(Control(1020)) + " " + Text(Control(1021)), "width: " + std::to_string(c.newXs) + "/"
-                + std::to_string(c.newModeXs) + " height: " + std::to_string(c.newZs) + "/" + std::to_string(c.newModeZs));
+                      LRESULT(IsDlgButtonChecked(CurrentPage, 1005)), LastModeXs, LastModeZs, ScrUseXs,
+                      ScrUseZs, SendMessageA(Control(1017), TBM_GETPOS, 0, 0),
+                      SendMessageA(Control(1019), TBM_GETPOS, 0, 0) }),
+            std::vector<LRESULT>({ c.selected, c.selected, c.style, c.newModeXs, c.newModeZs, c.newXs,
+                c.newZs, c.newXs, c.newZs }));
+        EXPECT_EQ(Text(Control(1020)) + " " + Text(Control(1021)),
+            "width: " + std::to_string(c.newXs) + "/" + std::to_string(c.newModeXs)
+                + " height: " + std::to_string(c.newZs) + "/" + std::to_string(c.newModeZs));
     }
     char line[32];
     SendMessageA(Control(1004), LB_GETTEXT, 1, LPARAM(line));
     EXPECT_STREQ(line, "640x480x16");
     // A trackbar moved sets its screen usage and label; a scroll message from another control does nothing.
     for (const auto& [bar, position, labels] : { std::tuple(1017, 123, "width: 123/800 height: 300/600"),
-             std::tuple(1019, 77, "width: 123/800 height: 77/600"), std::tuple(1004, 5, "width: 123/800 height: 77/600") }) {
+             std::tuple(1019, 77, "width: 123/800 height: 77/600"),
+             std::tuple(1004, 5, "width: 123/800 height: 77/600") }) {
         SendMessageA(Control(bar), TBM_SETPOS, TRUE, position);
         SendMessageA(CurrentPage, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), LPARAM(Control(bar)));
         EXPECT_EQ(Text(Control(1020)) + " " + Text(Control(1021)), labels);
@@ -289,12 +306,14 @@ TEST_F(LauncherTest, ModesInfoWrapsAroundFromZeroAtEachOpening)
     const uint32_t allocs = AllocCount, releases = ReleaseCount;
     for (const auto& c : cases) {
         UseCatalogue(c.modes);
-        HWND info = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(106), launcher, ModesInfoDialogProc, 0);
+        HWND info = CreateDialogParamA(
+            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(106), launcher, ModesInfoDialogProc, 0);
         EXPECT_EQ(Text(info), "DirectDraw Video Modes Info");
         for (size_t i = 0; i < c.shown.size(); ++i) {
             const std::string report = Text(GetDlgItem(info, 1013));
             EXPECT_EQ(report.substr(0, report.find('\r')),
-                "Mode Index: " + std::to_string(c.shown[i]) + " (" + std::to_string(320 + 160 * c.shown[i]) + "x240x8)")
+                "Mode Index: " + std::to_string(c.shown[i]) + " (" + std::to_string(320 + 160 * c.shown[i])
+                    + "x240x8)")
                 << c.modes.size() << " " << i;
             if (i < c.presses.size())
                 Press(info, c.presses[i]);

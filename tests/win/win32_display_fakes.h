@@ -70,7 +70,8 @@ inline std::string Hex(DWORD value)
 inline std::string Place(const RECT* r)
 {
     char text[64] = "whole surface";
-    return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom)) : text;
+    return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom))
+             : text;
 }
 
 // clang-format off
@@ -180,7 +181,10 @@ public:
 
 // Puts each process-wide record it was handed back as it found it, when the test ends.
 struct Kept : std::vector<std::function<void()>> {
-    template <typename... T> void operator()(T&... records) { (push_back([&records, saved = records] { records = saved; }), ...); }
+    template <typename... T> void operator()(T&... records)
+    {
+        (push_back([&records, saved = records] { records = saved; }), ...);
+    }
     ~Kept()
     {
         for (; !empty(); pop_back())
@@ -193,8 +197,10 @@ class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        keep(DirectDrawObject, DirectDrawCreateFunction, SysMessageBox, ShowCursorFunction, ViewWindow, WinGStyle, LastModeXs);
-        keep(LastModeZs, Projection, Backdrop, ProgramPalette, PrimarySurface, BackSurface, FullScreenPalette, FullScreenStatus);
+        keep(DirectDrawObject, DirectDrawCreateFunction, SysMessageBox, ShowCursorFunction, ViewWindow,
+            WinGStyle, LastModeXs);
+        keep(LastModeZs, Projection, Backdrop, ProgramPalette, PrimarySurface, BackSurface, FullScreenPalette,
+            FullScreenStatus);
         dd.primary = &primary, dd.palette = &palette, primary.attached = &back;
         DirectDrawObject = &dd, SysMessageBox = RecordBox, ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
@@ -211,11 +217,15 @@ protected:
         RemoveDirectoryA(directory.c_str()); // none: a harmless failure
     }
     // The state a successful InitFullScreen leaves, without its calls.
-    void Activate() { PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette, FullScreenStatus = 0; }
+    void Activate()
+    {
+        PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette, FullScreenStatus = 0;
+    }
     // A fresh, empty current directory of the test's own, removed when the test ends.
     void InFreshDirectory()
     {
-        directory = "quarvel-" + std::to_string(GetCurrentProcessId()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name();
+        directory = "quarvel-" + std::to_string(GetCurrentProcessId()) + "-"
+            + testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA(directory.c_str(), nullptr);
         SetCurrentDirectoryA(directory.c_str());
     }
@@ -238,11 +248,12 @@ inline int LogPresenter(const char* which)
 }
 inline Calls Started(const std::string& presenter)
 {
-    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0", "reactivate" };
+    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0",
+        "reactivate" };
 }
 // What closing an open full-screen view calls.
-inline const Calls Closed
-    = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode", "dd.SetCooperativeLevel 0x8", "ShowCursor 1" };
+inline const Calls Closed = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode",
+    "dd.SetCooperativeLevel 0x8", "ShowCursor 1" };
 
 inline std::string Text(HWND window)
 {
@@ -264,8 +275,10 @@ protected:
     void SetUp() override
     {
         DisplayTest::SetUp();
-        keep(Launcher, CurrentPage, JumpToDX, ScrUseXs, ScrUseZs, SelectedMode, RunFlags, DesktopWidth, DesktopHeight);
-        keep(ModeCatalogue, ModeCount, MusicCommand, ReactivateDisplayFunction, InitFullScreenFunction, InitWindowViewFunction);
+        keep(Launcher, CurrentPage, JumpToDX, ScrUseXs, ScrUseZs, SelectedMode, RunFlags, DesktopWidth,
+            DesktopHeight);
+        keep(ModeCatalogue, ModeCount, MusicCommand, ReactivateDisplayFunction, InitFullScreenFunction,
+            InitWindowViewFunction);
         keep(RenderFrameFunction);
         for (TabPage& page : TabPages)
             keep(page);
@@ -273,9 +286,11 @@ protected:
         ReactivateDisplayFunction = [] { Log.push_back("reactivate"); };
         InitFullScreenFunction = [] { return LogPresenter("full screen"); };
         InitWindowViewFunction = [] { return LogPresenter("window"); };
-        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240, DesktopWidth = 1024, DesktopHeight = 768;
+        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240, DesktopWidth = 1024,
+        DesktopHeight = 768;
         RunFlags = RunFlagClosed;
-        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8), Mode(1024, 768, 8) });
+        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8),
+            Mode(1024, 768, 8) });
         ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
     }
     void TearDown() override
@@ -294,11 +309,15 @@ protected:
     HWND OpenLauncher()
     {
         DestroyWindow(launcher);
-        return Launcher = launcher = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
+        return Launcher = launcher = CreateDialogParamA(
+                   GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
     }
     HWND Tab() const { return GetDlgItem(launcher, 1011); }
     HWND Control(int id) const { return GetDlgItem(CurrentPage, id); }
-    void Press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id))); }
+    void Press(HWND dialog, int id)
+    {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+    }
 
     HWND launcher = nullptr;
     std::vector<DDSURFACEDESC> catalogue;

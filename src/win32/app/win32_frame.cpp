@@ -28,18 +28,16 @@ int AcquireWindowTarget(FrameTarget* target)
     return target->pixels ? 0 : -1;
 }
 
-void ReleaseWindowTarget(const FrameTarget&)
-{
-}
+void ReleaseWindowTarget(const FrameTarget&) { }
 
-const FramePresenter WindowPresenter = {ClearWindowBands, AcquireWindowTarget, ReleaseWindowTarget};
+const FramePresenter WindowPresenter = { ClearWindowBands, AcquireWindowTarget, ReleaseWindowTarget };
 
 // Colour 0 over one band of the back buffer. A fill still pending is asked again at once;
 // a lost surface is restored (both buffers cleared) and the fill repeated. false: the
 // bands stay as they are for this frame.
 bool FillBand(const ScreenRect& band)
 {
-    RECT rect = {band.left, band.top, band.right, band.bottom};
+    RECT rect = { band.left, band.top, band.right, band.bottom };
     for (;;) {
         const HRESULT result = FillBlack(BackSurface, &rect);
         if (result == DD_OK)
@@ -59,12 +57,12 @@ void ClearFullScreenBands()
     const ScreenRect viewport = ViewportRect(LastModeXs, LastModeZs);
     const BackdropPlacement place = PlaceBackdrop(Backdrop);
     if (place.top != 0) {
-        const ScreenRect band = {viewport.left, viewport.top, viewport.right, viewport.top + place.top};
+        const ScreenRect band = { viewport.left, viewport.top, viewport.right, viewport.top + place.top };
         if (!FillBand(band))
             return;
     }
     if (place.bottom < Projection.ProjZs)
-        FillBand({viewport.left, viewport.top + place.bottom, viewport.right, viewport.bottom});
+        FillBand({ viewport.left, viewport.top + place.bottom, viewport.right, viewport.bottom });
 }
 
 // Any of these valid-field bits says the lock really described the surface.
@@ -78,7 +76,7 @@ int LockBackBuffer(FrameTarget* target)
     if (!BackSurface)
         return -1;
     const ScreenRect viewport = ViewportRect(LastModeXs, LastModeZs);
-    RECT rect = {viewport.left, viewport.top, viewport.right, viewport.bottom};
+    RECT rect = { viewport.left, viewport.top, viewport.right, viewport.bottom };
     DDSURFACEDESC description;
     for (;;) {
         description = {};
@@ -107,7 +105,7 @@ void UnlockBackBuffer(const FrameTarget& target)
     BackSurface->Unlock(target.pixels);
 }
 
-const FramePresenter FullScreenPresenter = {ClearFullScreenBands, LockBackBuffer, UnlockBackBuffer};
+const FramePresenter FullScreenPresenter = { ClearFullScreenBands, LockBackBuffer, UnlockBackBuffer };
 
 void WriteNotice(HDC dc)
 {

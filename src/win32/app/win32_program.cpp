@@ -21,12 +21,12 @@ int InitViewWindowStep()
 } // namespace
 
 SetupStep ProgramSteps[SetupStepCount] = {
-    {InitPalette, FreePalette, -5},
-    {InitViewWindowStep, FreeViewWindow, -1},
-    {InitModeCatalogue, FreeModeCatalogue, -2},
-    {LoadConfig, FreeConfig, -3},
-    {InitMemoryDC, FreeMemoryDC, -4},
-    {LoadSoundBank, FreeSoundBank, -6},
+    { InitPalette, FreePalette, -5 },
+    { InitViewWindowStep, FreeViewWindow, -1 },
+    { InitModeCatalogue, FreeModeCatalogue, -2 },
+    { LoadConfig, FreeConfig, -3 },
+    { InitMemoryDC, FreeMemoryDC, -4 },
+    { LoadSoundBank, FreeSoundBank, -6 },
 };
 
 int InitProgram(HINSTANCE instance)

@@ -55,8 +55,8 @@ int InitViewWindow(HINSTANCE instance)
         ViewIcon = nullptr;
         return 3;
     }
-    ViewWindow = CreateWindowExA(0, ViewClassName, "quarvel", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
-                                 instance, nullptr);
+    ViewWindow = CreateWindowExA(
+        0, ViewClassName, "quarvel", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, instance, nullptr);
     if (!ViewWindow) {
         UnregisterClassA(ViewClassName, instance);
         DestroyIcon(ViewIcon);

@@ -5,9 +5,9 @@
 #include <commctrl.h>
 
 #include "base/settings.h"
+#include "win32/display/win32_display.h"
 #include "win32/shell/win32_shell.h"
 #include "win32/ui/win32_pages.h"
-#include "win32/display/win32_display.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "base/sys.h"
 #include "render/trig.h"
 #include "win32/display/win32_display.h"
-#include "win32/sound/win32_music.h"
 #include "win32/shell/win32_shell.h"
+#include "win32/sound/win32_music.h"
 
 namespace {
 
