@@ -2,7 +2,6 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -95,12 +94,13 @@ int32_t ViewKeyOf(const char* key)
     return 0;
 }
 
-int32_t RecordedFrames = 0; // enough frames to replay every recorded key
+// The keys of the frame not drawn yet: they join the recording when it is, so that a recording
+// saved now ends on the frame the canvas shows.
+std::string PendingKeys;
 
 void Record(bool down, int32_t key, bool ctrl)
 {
-    Recording += KeyScriptEvent(Frame, down, key, ctrl);
-    RecordedFrames = Frame + 1;
+    PendingKeys += KeyScriptEvent(Frame, down, key, ctrl);
 }
 
 bool AtLastFrame()
@@ -123,6 +123,8 @@ void Step()
 {
     NextEvent = PlayKeyEvents(Script.events, NextEvent, Frame);
     StepAndDrawFrame(BufferPresenter);
+    Recording += PendingKeys;
+    PendingKeys.clear();
     ++Frame;
 }
 
@@ -238,8 +240,7 @@ EMSCRIPTEN_KEEPALIVE int32_t WebFrame()
 EMSCRIPTEN_KEEPALIVE const char* WebRecording()
 {
     static std::string script;
-    const int32_t frames = std::max(Frame, RecordedFrames);
-    script = Recording + (frames > 0 ? KeyScriptEnd(frames) : "");
+    script = Recording + (Frame > 0 ? KeyScriptEnd(Frame) : "");
     return script.c_str();
 }
 

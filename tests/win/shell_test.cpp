@@ -72,6 +72,24 @@ template <int Entry> int LogApply(HWND page)
     return Log.push_back("apply " + std::to_string(Entry) + (page == CurrentPage ? "" : " another page")), 0;
 }
 
+// The shell's records: the desktop's size, ClearRunFlags' answer (the flags before), and each page
+// placed at the corner of the tab control's display area.
+TEST_F(LauncherTest, DesktopSizeRunFlagsAndThePagesCorner)
+{
+    QueryDesktop();
+    EXPECT_EQ(std::pair(DesktopWidth, DesktopHeight), std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    RunFlags = 6;
+    EXPECT_EQ(std::pair(ClearRunFlags(2), RunFlags), std::pair(6u, 4u));
+    ASSERT_NE(OpenLauncher(), nullptr);
+    RECT area;
+    GetClientRect(Tab(), &area);
+    TabCtrl_AdjustRect(Tab(), FALSE, &area);
+    POINT corner = {};
+    MapWindowPoints(CurrentPage, Tab(), &corner, 1);
+    EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(area.left, area.top));
+    EXPECT_NE(area.left, area.top) << "a corner on the diagonal cannot tell x from y";
+}
+
 // A page whose template fails to load loses only its tab; tab positions and table entries then part
 // ways, yet Go on each tab applies the page shown, with the callback of its own entry.
 TEST_F(LauncherTest, APageThatFailsToLoadLosesOnlyItsTab)
