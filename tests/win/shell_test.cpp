@@ -77,7 +77,8 @@ template <int Entry> int LogApply(HWND page)
 TEST_F(LauncherTest, DesktopSizeRunFlagsAndThePagesCorner)
 {
     QueryDesktop();
-    EXPECT_EQ(std::pair(DesktopWidth, DesktopHeight), std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    EXPECT_EQ(std::pair(DesktopWidth, DesktopHeight),
+        std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
     RunFlags = 6;
     EXPECT_EQ(std::pair(ClearRunFlags(2), RunFlags), std::pair(6u, 4u));
     ASSERT_NE(OpenLauncher(), nullptr);
