@@ -131,22 +131,27 @@ TEST_F(Config, EveryKeyIsReadFromItsSectionAndTheProjectionAndAngleAreNormalised
     }
 }
 
-// The header is kept from 32 bytes on, the block holds the payload only; a failure keeps no block.
-TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
+// The header is kept from 32 bytes on, the block holds the payload only; a failure keeps no block. A
+// payload size past the file's end (2 GiB from a few bytes) is refused before any block is asked for.
+TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnlyAndEachKindIsCheckedWithinItsPayload)
 {
     Bytes good = Sc0(0xFFFF, 7, 100);
     good.resize(good.size() + 50, 0xAB);
-    const std::pair<Bytes, Values> cases[] = { // the file (none when empty); result, width, height
+    // Each case: the file (none when empty); result, width, height.
+    const std::pair<Bytes, Values> cases[] = {
         { good, { 0, 0xFFFF, 7 } }, { {}, { -1, 111, 222 } }, { Bytes(31, 0), { -2, 111, 222 } },
-        { Sc0(40, 30, 99, 100), { -3, 40, 30 } }, { Sc0(40, 30, 10, 0), { -256, 40, 30 } }
-    }; // no empty block
+        { Sc0(40, 30, 99, 100), { -3, 40, 30 } }, { Sc0(64, 64, 100, 0x80000000u), { -3, 64, 64 } },
+        { Sc0(40, 30, 10, 0), { -256, 40, 30 } } // no empty block
+    };
     for (const auto& [file, expected] : cases) {
         const std::string path = file.empty() ? "sc\\absent.sc0" : Write("f", file);
         uint8_t stale = 0;
         Bitmap b = { &stale, 111, 222, 0, 0, 333, 0 };
-        EXPECT_EQ(
-            (Values { LoadBitmap(path.c_str(), &b), b.width, b.height, int32_t(Outstanding()), !b.pixels }),
-            (Values { expected[0], expected[1], expected[2], expected[0] == 0, expected[0] != 0 }));
+        FailAllocationAt(0); // counts the blocks asked for from here on
+        EXPECT_EQ((Values { LoadBitmap(path.c_str(), &b), b.width, b.height, int32_t(Outstanding()),
+                      int32_t(AllocationCalls()), !b.pixels }),
+            (Values { expected[0], expected[1], expected[2], expected[0] == 0,
+                expected[0] == 0 || expected[0] == -256, expected[0] != 0 }));
         if (expected[0] != 0)
             continue;
         EXPECT_EQ((Values { b.field8, b.field10, b.field16, int32_t(b.size) }),
@@ -156,32 +161,23 @@ TEST_F(Config, BitmapLoadReadsHeaderAndPayloadOnly)
         EXPECT_EQ(Bytes(b.pixels, b.pixels + 101), payload);
         FreeBlock(b.pixels);
     }
-}
-
-// The bytes past each payload's size continue it soundly, so that a missed bounds check shows.
-TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
-{
-    const Bytes good = SpritePayload({ { { 0, 2 }, { 3, 5 } }, {}, { { 7, 7 } } });
+    // Each kind is walked within its payload: the cut bytes of data past a case's payload size
+    // continue it soundly, so that a missed bound shows.
+    const Bytes sprite = SpritePayload({ { { 0, 2 }, { 3, 5 } }, {}, { { 7, 7 } } });
     // Row 0 starts at run (0,1) of a list; row 1 one run earlier, at (3,4), which runs into (0,1).
     const Bytes joined = { 14, 0, 0, 0, 14, 0, 0, 0, 3, 0, 4, 0, 1, 2, 0, 0, 1, 0, 3, 4, 1, 0, 0, 0 };
-    Bytes outOfOrder = joined, runOutside = good;
+    Bytes outOfOrder = joined, runOutside = sprite;
     outOfOrder[4] = 8; // row 1 joins the list row 0 checked, at an earlier run
-    runOutside[4] = uint8_t(good.size()); // row 1's first run header lies past the payload
+    runOutside[4] = uint8_t(sprite.size()); // row 1's first run header lies past the payload
     Put(runOutside, 1, 4);
     constexpr PictureKind S = PictureKind::Sprite, F = PictureKind::Floor, B = PictureKind::Backdrop,
                           P = PictureKind::Plain;
-    const struct {
-        const char* name;
-        Bytes data;
-        uint32_t cut; // bytes of data past the payload size
-        uint16_t width, height;
-        PictureKind kind;
-        bool sound; // clang-format off
-    } cases[] = {
-        { "good sprite", good, 0, 8, 3, S, true }, { "rows sharing a list", joined, 0, 8, 2, S, true },
+    // clang-format off
+    const struct { const char* name; Bytes data; uint32_t cut; uint16_t width, height; PictureKind kind; bool sound; } kinds[] = {
+        { "good sprite", sprite, 0, 8, 3, S, true }, { "rows sharing a list", joined, 0, 8, 2, S, true },
         { "row joins a checked list out of order", outOfOrder, 0, 8, 2, S, false },
         { "offset table outside", { 3, 0, 0, 0, 3, 0, 0, 0 }, 1, 1, 2, S, false },
-        { "run header outside", runOutside, 4, 8, 3, S, false }, { "terminator missing", good, 4, 8, 3, S, false },
+        { "run header outside", runOutside, 4, 8, 3, S, false }, { "terminator missing", sprite, 4, 8, 3, S, false },
         { "run pixels outside", SpritePayload({ { { 0, 5 } } }), 6, 8, 1, S, false },
         { "overlapping runs", SpritePayload({ { { 0, 3 }, { 3, 5 } } }), 0, 8, 1, S, false },
         { "last past the width", SpritePayload({ { { 0, 8 } } }), 0, 8, 1, S, false },
@@ -191,7 +187,7 @@ TEST(BitmapCheck, EachKindIsWalkedWithinItsPayload)
         { "backdrop narrow", Bytes(2046 * 4), 0, 1023, 2, B, false },
         { "plain exactly", Bytes(12), 0, 4, 3, P, true }, { "plain one short", Bytes(12), 1, 4, 3, P, false },
     }; // clang-format on
-    for (const auto& c : cases) {
+    for (const auto& c : kinds) {
         Bitmap b = { const_cast<uint8_t*>(c.data.data()), c.width, c.height, 0, 0,
             uint32_t(c.data.size() - c.cut), 0 };
         EXPECT_EQ(PictureIsSound(b, c.kind), c.sound) << c.name;

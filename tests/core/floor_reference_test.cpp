@@ -65,11 +65,10 @@ protected:
         std::vector<uint8_t> buffer(bytes + 2 * Pad, Guard);
         std::fill_n(buffer.begin() + Pad, bytes, 0);
         DrawFloor(FrameTarget { buffer.data() + Pad, Projection.ProjXs });
-        EXPECT_EQ(std::count(buffer.begin(), buffer.begin() + Pad, Guard)
-                + std::count(buffer.end() - Pad, buffer.end(), Guard),
-            2 * Pad)
-            << "written outside the frame";
-        return std::vector<uint8_t>(buffer.begin() + Pad, buffer.end() - Pad);
+        const std::vector<uint8_t> frame(buffer.begin() + Pad, buffer.end() - Pad);
+        buffer.erase(buffer.begin() + Pad, buffer.end() - Pad);
+        EXPECT_EQ(buffer, std::vector<uint8_t>(2 * Pad, Guard)) << "written outside the frame";
+        return frame;
     }
     // Pixels drawn in rows z0 down to z1, with a texture of that size.
     int32_t Drawn(int32_t z0, int32_t z1, uint32_t size = FloorTextureBytes)
@@ -100,8 +99,7 @@ protected:
                 double wx = 0, wy = 0;
                 if (z < 0)
                     WorldPoint(x, z, &wx, &wy);
-                EXPECT_TRUE(withinFar)
-                    << "floor at or above the horizon or past FarDepth at " << x << "," << z;
+                EXPECT_TRUE(withinFar) << "floor above the horizon or past FarDepth at " << x << "," << z;
                 EXPECT_NE(box, Box::Off) << "floor well away from the square at " << x << "," << z;
                 EXPECT_TRUE(WithinOneTexel(us[at], wx) && WithinOneTexel(vs[at], wy))
                     << x << "," << z << " shows texel " << int(us[at]) << "," << int(vs[at])
@@ -119,11 +117,11 @@ TEST_F(Floor, MatchesTheReferenceProjection)
     // Level; a low eye; a flat far edge; a pointed top; a high eye at a wide angle; a long narrow
     // projection; odd and tall viewports; corners (0, 0) and (1023, 0) on the near line; corner
     // (1023, 1023) exactly onto the right clip column.
-    const View views[] = { { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 },
-        { 512, -100, 128, 0, 320, 240, 160 }, { -500, -500, 128, 896, 320, 240, 160 },
-        { 0, 0, 1023, 128, 640, 480, 64 }, { 1023, 1023, 40, 384, 2048, 256, 2048 },
+    const View views[] = { // clang-format off
+        { 512, 512, 128, 0, 320, 240, 160 }, { 512, 512, 16, 300, 320, 240, 160 }, { 512, -100, 128, 0, 320, 240, 160 },
+        { -500, -500, 128, 896, 320, 240, 160 }, { 0, 0, 1023, 128, 640, 480, 64 }, { 1023, 1023, 40, 384, 2048, 256, 2048 },
         { -2000, 512, 300, 768, 321, 129, 100 }, { 3000, 3000, 900, 384, 128, 2048, 64 },
-        { 500, -160, 120, 0, 320, 240, 160 }, { 387, 383, 120, 0, 320, 240, 160 } };
+        { 500, -160, 120, 0, 320, 240, 160 }, { 387, 383, 120, 0, 320, 240, 160 } }; // clang-format on
     for (const View& v : views)
         EXPECT_GT(Check(v), 0);
     const View viewports[] = { { 0, 0, 0, 0, 320, 240, 160 }, { 0, 0, 0, 0, 321, 129, 64 },
@@ -153,17 +151,16 @@ TEST_F(Floor, MatchesTheReferenceProjection)
 // looking at it draws; edge-on at eye 16 and ProjDs 64 the square spans rows 0..-1 from y -1020
 // (too few) and 0..-2 from y -510. Eyes above 1023: near depth 125 draws; 32736 lies beyond every
 // corner; 32812 would wrap in 16 bits, and so would the span's height at 32768 and beyond.
-TEST_F(Floor, WhetherAnyFloorShowsAndFromWhichRow)
+TEST_F(Floor, WhetherAnyFloorShowsFromWhichRowAndTheSpansOfEitherWinding)
 {
-    const int32_t cases[][7] = { // x, y, eye, angle, rows, ProjDs; whether any is drawn
-        { 512, 512, 15, 100, 240, 160, 0 }, { 512, 512, 16, 100, 240, 160, 1 },
-        { 512, -100, 128, 512, 240, 160, 0 }, { -200, 512, 128, 256, 240, 160, 0 },
-        { 1200, 512, 128, 768, 240, 160, 0 }, { 512, 1300, 128, 0, 240, 160, 0 },
-        { -200, 512, 128, 768, 240, 160, 1 }, { 512, -1020, 16, 0, 240, 64, 0 },
-        { 512, -510, 16, 0, 240, 64, 1 }, { 512, 512, 2000, 123, 2048, 64, 1 },
-        { 512, 512, 1023, 123, 128, 2048, 0 }, { 512, 512, 1500, 123, 128, 1400, 0 },
+    // Each case: x, y, eye, angle, rows, ProjDs; whether any is drawn.
+    const int32_t cases[][7] = { // clang-format off
+        { 512, 512, 15, 100, 240, 160, 0 }, { 512, 512, 16, 100, 240, 160, 1 }, { 512, -100, 128, 512, 240, 160, 0 },
+        { -200, 512, 128, 256, 240, 160, 0 }, { 1200, 512, 128, 768, 240, 160, 0 }, { 512, 1300, 128, 0, 240, 160, 0 },
+        { -200, 512, 128, 768, 240, 160, 1 }, { 512, -1020, 16, 0, 240, 64, 0 }, { 512, -510, 16, 0, 240, 64, 1 },
+        { 512, 512, 2000, 123, 2048, 64, 1 }, { 512, 512, 1023, 123, 128, 2048, 0 }, { 512, 512, 1500, 123, 128, 1400, 0 },
         { 512, -3000, 32768, 0, 2048, 64, 0 }, { 512, 512, INT32_MAX, 123, 240, 64, 0 }
-    };
+    }; // clang-format on
     for (const auto& c : cases) {
         SetView(c[0], c[1], c[2], c[3], 320, c[4], c[5]);
         EXPECT_EQ(Drawn(Projection.zmax, Projection.zmin) > 0, c[6] == 1)
@@ -181,12 +178,8 @@ TEST_F(Floor, WhetherAnyFloorShowsAndFromWhichRow)
         EXPECT_EQ(Drawn(Projection.zmax, c[2] + 1), 0) << c[0] << " " << c[1];
         EXPECT_EQ(Drawn(c[2], Projection.zmin), 320 * (c[2] - Projection.zmin + 1)) << c[0] << " " << c[1];
     }
-}
-
-// Corners placed in view space (viewX, depth), eye 120, ProjDs 160: the near line lies at depth 160.
-// Given clockwise the chains swap sides and the span ends with them.
-TEST_F(Floor, SpansOfEitherWinding)
-{
+    // Corners placed in view space (viewX, depth), eye 120, ProjDs 160: the near line lies at depth
+    // 160. Given clockwise the chains swap sides and the span ends with them.
     const int16_t corners[2][4][2] = { { { -100, 160 }, { 100, 160 }, { 100, 400 }, { -100, 400 } },
         { { -100, 400 }, { 100, 400 }, { 100, 160 }, { -100, 160 } } };
     for (const auto& c : corners) {
@@ -197,9 +190,8 @@ TEST_F(Floor, SpansOfEitherWinding)
         ASSERT_EQ(BuildFloorSpans(spans), 73);
         for (int32_t i = 0; i < 73; ++i) { // rows -48..-120, the ends following the trapezium's sides
             const int32_t z = -48 - i, x = 100 * -z / 120;
-            EXPECT_EQ((std::vector<int32_t> { spans[i].z, spans[i].x0, spans[i].x1 }),
-                (std::vector<int32_t> { z, -x, x }))
-                << "winding " << &c - corners;
+            EXPECT_TRUE(spans[i].z == z && spans[i].x0 == -x && spans[i].x1 == x)
+                << "winding " << &c - corners << ", span " << i << ": " << spans[i].x0 << ".." << spans[i].x1;
         }
     }
 }

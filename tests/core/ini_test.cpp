@@ -15,16 +15,11 @@ namespace fs = std::filesystem;
 
 enum FileState { Written, NoFile, NoDirectory };
 
-struct IniCase {
-    const char *name, *text; // the file's contents when it is written
-    int32_t expectInt; // the default is 7
-    const char *expectText, *section = "s", *key = "k";
-    uint32_t bufferSize = 64;
-    const char* textDefault = "d";
-    FileState state = Written;
-};
-
 // clang-format off
+struct IniCase { // the file's text when it is written; the int expected (the default is 7) and the text
+    const char *name, *text; int32_t expectInt; const char *expectText, *section = "s", *key = "k";
+    uint32_t bufferSize = 64; const char* textDefault = "d"; FileState state = Written;
+};
 const IniCase IniCases[] = { // name, file text, int, text; then section, key, buffer size, text default, file state
     {"plain", "[view]\nViewPntX=12\n", 12, "12", "view", "ViewPntX"}, {"case", "[VIEW]\nviewpntx=5\n", 5, "5", "View", "VIEWPNTX"},
     {"mark_spaces_junk", "\xEF\xBB\xBF  [ s\t] junk\n   k   =   42   \n", 42, "42"}, {"spaced_args", "[s]\nk=1\n", 1, "1", " s ", " k "},

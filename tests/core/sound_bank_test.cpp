@@ -7,9 +7,8 @@
 #include "sound/effect_player.h"
 #include "sound/sound.h"
 
-// The core tests' player, the seam's one implementation here: effects are the slot numbers of
-// the files named (slot 1 has none); calls are logged as "try N" (only if idle), "cut N",
-// "free N" and "stop".
+// The core tests' player, the seam's one implementation here: effects are the slot numbers of the
+// files named (slot 1 has none); calls are logged as "try N" (only if idle), "cut N", "free N", "stop".
 static std::vector<std::string> Played;
 static int Effects[5] = { 0, 1, 2, 3, 4 };
 static const void* Playing = nullptr;
@@ -54,14 +53,9 @@ TEST(SoundBank, TheInterruptionRuleAndTheRelease)
         std::vector<int> requests;
         Calls calls;
         int previous, playing;
-    } cases[] = {
-        { { 3, 3, 3 }, { "try 3" }, 3, 3 },
-        { { 3, 0 }, { "try 0", "cut 0" }, 3, 0 },
-        { { 4, -1 }, { "stop" }, 4, -1 },
-        { { 2, 1 }, { "stop" }, 2, -1 },
-        { { 3, -1, -2, 3 }, { "try 3", "cut 3" }, -1, 3 },
-        { { 5 }, { "stop" }, -1, -1 },
-    };
+    } cases[] = { { { 3, 3, 3 }, { "try 3" }, 3, 3 }, { { 3, 0 }, { "try 0", "cut 0" }, 3, 0 },
+        { { 4, -1 }, { "stop" }, 4, -1 }, { { 2, 1 }, { "stop" }, 2, -1 },
+        { { 3, -1, -2, 3 }, { "try 3", "cut 3" }, -1, 3 }, { { 5 }, { "stop" }, -1, -1 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.requests));
         PlayEffect(-1);
@@ -74,8 +68,7 @@ TEST(SoundBank, TheInterruptionRuleAndTheRelease)
                 previous = PlayEffect(request);
         }
         EXPECT_EQ(Played, c.calls);
-        EXPECT_EQ(previous, c.previous);
-        EXPECT_EQ(Playing, SoundSlotImage(c.playing));
+        EXPECT_TRUE(previous == c.previous && Playing == SoundSlotImage(c.playing)) << previous;
     }
     Played.clear();
     EXPECT_EQ(FreeSoundBank(), 0);

@@ -33,7 +33,7 @@ protected:
 
 // fc.ini stores any eye height and angle; the keys must still give (height +- step) & 1023, and a
 // turn the angle's low ten bits, without overflowing (a failure in the sanitizer build).
-TEST_F(World, HeightKeysAndTurnsWrapWithinTenBitsFromAny32BitValue)
+TEST_F(World, KeysWrapWithinTenBitsFromAny32BitValueAndTheWorldBoundUndoesTheMove)
 {
     const int32_t cases[][4] = { // start, key, Ctrl, result
         { 1020, KeyA, 0, 12 }, { 5, KeyZ, 0, 1013 }, { 1023, KeyA, 1, 0 }, { 0, KeyZ, 1, 1023 },
@@ -55,13 +55,8 @@ TEST_F(World, HeightKeysAndTurnsWrapWithinTenBitsFromAny32BitValue)
     PressViewKey(KeyLeft, false);
     MoveViewer();
     EXPECT_EQ(ViewPoint.angle, 2) << "(0x7FFFFFFE + 4) & 1023";
-}
-
-// Toward +x from 8180.5 a step of 30 would reach 8210.5: the move is undone, the fractions stay.
-TEST_F(World, WorldBoundUndoesTheMoveAndKeepsTheFraction)
-{
-    for (SceneObject& o : SceneObjectTable)
-        o.flags = ObjectHidden;
+    TurnAxis = MotionAxis {};
+    // Toward +x from 8180.5 a step of 30 would reach 8210.5: the move is undone, the fractions stay.
     PlaceViewer(8180, 40, 200, 768);
     ViewPoint.fixedX += 0x800, ViewPoint.fixedY += 0x123;
     ForwardAxis = { 6, 24, 30, 0, KeyUp };
@@ -71,11 +66,11 @@ TEST_F(World, WorldBoundUndoesTheMoveAndKeepsTheFraction)
                       ForwardAxis.velocity }),
             (Values { 8180, 40, 8180 * 4096 + 0x800, 40 * 4096 + 0x123, 200, 30 }));
     }
-    const int32_t cases[][4] = { // x, y, angle; whether a step of 1 moves
+    const int32_t bounds[][4] = { // x, y, angle; whether a step of 1 moves
         { 8190, 0, 768, 1 }, { 8191, 0, 768, 0 }, { -8191, 0, 256, 0 }, { -8190, 0, 256, 1 },
         { 0, 8191, 0, 0 }, { 0, -8191, 512, 0 }, { 0, 8191, 512, 1 }, { 0, -8190, 512, 1 }, { 0, 8190, 0, 1 }
     };
-    for (const auto& c : cases) {
+    for (const auto& c : bounds) {
         PlaceViewer(c[0], c[1], 128, c[2]);
         ViewPoint.savedX = c[0], ViewPoint.savedY = c[1];
         AdvanceViewPoint(1);
@@ -83,9 +78,17 @@ TEST_F(World, WorldBoundUndoesTheMoveAndKeepsTheFraction)
     }
 }
 
-// A step clears the visible flag everywhere and moves the records not hidden, in 16 bits.
-TEST_F(World, ResetRestoresEveryRecordAndAStepMovesOnlyShownOnes)
+struct Placed {
+    int16_t index, x, y, width, flags;
+};
+
+// The footprint of Box0, (500, 500) with side 64, spans 468..531 both ways: contact lines 467 and 532.
+constexpr Placed Box0 = { 0, 500, 500, 64, 0 };
+
+TEST_F(World, ResetAStepAndCollisionStopsAtTheNearestContact)
 {
+    // Reset restores every record; a step clears the visible flag everywhere and moves the records not
+    // hidden, in 16 bits.
     std::memset(SceneObjectTable, 0x55, sizeof SceneObjectTable);
     ResetSceneObjects();
     EXPECT_EQ(std::memcmp(SceneObjectTable, Initial.data(), sizeof SceneObjectTable), 0);
@@ -104,21 +107,8 @@ TEST_F(World, ResetRestoresEveryRecordAndAStepMovesOnlyShownOnes)
         const SceneObject& o = SceneObjectTable[i];
         EXPECT_EQ((Values { o.flags, o.x, o.y, o.z }), Values(rows[i] + 7, rows[i] + 11)) << i;
     }
-}
-
-struct Placed {
-    int16_t index, x, y, width, flags;
-};
-
-// The footprint of Box0, (500, 500) with side 64, spans 468..531 both ways: contact lines 467 and 532.
-constexpr Placed Box0 = { 0, 500, 500, 64, 0 };
-
-TEST_F(World, CollisionStopsAtTheNearestContact)
-{
-    const struct {
-        int32_t sx, sy, nx, ny, hit, endX, endY;
-        std::vector<Placed> objects = { Box0 }; // clang-format off
-    } cases[] = {
+    // clang-format off
+    const struct { int32_t sx, sy, nx, ny, hit, endX, endY; std::vector<Placed> objects = { Box0 }; } cases[] = {
         // Standing still inside; inside to inside; leaving right; a negative offset truncates toward zero.
         { 500, 500, 500, 500, -1, 500, 500 }, { 480, 490, 520, 510, -1, 520, 510 }, { 500, 500, 560, 530, 0, 532, 516 },
         { 500, 500, 560, 493, 0, 532, 497 },
@@ -157,7 +147,7 @@ TEST_F(World, CollisionStopsAtTheNearestContact)
 
 // The target rests at (0, 400); the first pulse is 80 wide (-40..39 by 360..439), the second 96.
 // Hidden in its pause, it ignores a viewer on its centre; counting into the flag starts it silently.
-TEST_F(World, TargetFiresOnlyInsideTheNewSizeOrByCounting)
+TEST_F(World, TargetFiresInsideTheNewSizeOrByCountingAndRespawnsAwayFromTheViewer)
 {
     const int32_t cases[][4] = { // viewer x, y, frames; whether it fires
         { 39, 400, 1, 1 }, { 40, 400, 1, 0 }, { -40, 400, 1, 1 }, { -41, 400, 1, 0 }, { 0, 439, 1, 1 },
@@ -184,14 +174,10 @@ TEST_F(World, TargetFiresOnlyInsideTheNewSizeOrByCounting)
     UpdateTarget();
     EXPECT_EQ((Values { int32_t(TargetState), Target.width, Target.dy, EffectLogCount }),
         (Values { 0x8001, 64, -64, 0 }));
-}
-
-// The first places drawn are (41, 35) and (190, 900); only the viewer's exact spot is drawn again,
-// and the generator advances by exactly the draws taken.
-TEST_F(World, TargetRespawnAvoidsOnlyTheViewersExactSpot)
-{
-    const int32_t cases[][5] = { { 41, 35, 190, 900, 4 }, { 41, 36, 41, 35, 2 }, { 40, 35, 41, 35, 2 } };
-    for (const auto& c : cases) {
+    // On respawn the first places drawn are (41, 35) and (190, 900); only the viewer's exact spot is
+    // drawn again, and the generator advances by exactly the draws taken.
+    const int32_t respawns[][5] = { { 41, 35, 190, 900, 4 }, { 41, 36, 41, 35, 2 }, { 40, 35, 41, 35, 2 } };
+    for (const auto& c : respawns) {
         SetUp();
         PlaceViewer(c[0], c[1], 128, 0);
         TargetState = 0x8000u + 200 + c[4]; // any step from 200 on respawns
@@ -205,10 +191,7 @@ TEST_F(World, TargetRespawnAvoidsOnlyTheViewersExactSpot)
             NextRandom();
         EXPECT_EQ(after, RandomState);
     }
-}
-
-TEST(TargetIntSqrt, IsTheFloorOfTheRoot)
-{
+    // The pulse's size takes IntSqrt: the floor of the root.
     for (uint64_t r = 1; r <= 65535; ++r) // every n below 548 * 548, then each square's neighbours
         for (uint64_t n = r * r - 1; n <= r * r + 2 * r; n += r < 548 || n <= r * r ? 1 : 2 * r - 1)
             ASSERT_EQ(IntSqrt(uint32_t(n)), uint32_t(std::sqrt(double(n)))) << n;

@@ -11,18 +11,14 @@
 #include "commands.h"
 #include "world/viewpoint.h"
 
-namespace {
-
-uint32_t OpenAllocs = 0, OpenReleases = 0;
+static uint32_t OpenAllocs = 0, OpenReleases = 0;
 
 // Unless ok, ends the run as a finding.
-void Require(bool ok, const std::string& what)
+static void Require(bool ok, const std::string& what)
 {
     if (!ok)
         std::fprintf(stderr, "FINDING: %s\n", what.c_str()), std::abort();
 }
-
-} // namespace
 
 const std::string& FuzzDataFolder()
 {

@@ -1,7 +1,13 @@
-// Broken data sets through quarvel-tool render: what is valid loads and draws, a broken picture
-// draws as if it were missing, and the tool ends with its documented status.
+// Broken data sets through quarvel-tool render: what is valid loads and draws, a broken picture draws
+// as if it were missing, and the tool ends with its documented status. Allocation failure on demand:
+// every allocation that loading the default data set makes, refused in turn.
 #include <functional>
 
+#include "app/config.h"
+#include "app/frame_runner.h"
+#include "base/alloc.h"
+#include "base/settings.h"
+#include "render/bitmap.h"
 #include "tool_test.h"
 
 namespace {
@@ -22,20 +28,32 @@ void Put32(Bytes* b, size_t at, uint32_t v)
         (*b)[at + i] = uint8_t(v >> (8 * i));
 }
 
-using Hostile = ToolTest;
+int LoadedPictures()
+{
+    int n = (FloorImage.pixels != nullptr) + (Backdrop.pixels != nullptr);
+    for (const Bitmap& b : BitmapSlots)
+        n += b.pixels != nullptr;
+    return n;
+}
+
+// Allocations are never refused after a test.
+class Hostile : public ToolTest {
+protected:
+    void TearDown() override
+    {
+        FailAllocationAt(0);
+        ToolTest::TearDown();
+    }
+};
 
 // Each case draws as the intact set (Intact) or as the set without the broken file.
-TEST_F(Hostile, BrokenDataLoadsWhatIsValidAndDrawsTheRest)
+TEST_F(Hostile, BrokenDataLoadsWhatIsValidAndEveryRefusedAllocationLeavesOnePictureOut)
 {
     const std::string tenMegabytes = std::string(10 << 20, ';') + "\n", badUsage = "[view]\nScrUseXs=-10\n";
     const Bytes overlapping = { 5, 0, 8, 0, 1, 2, 3, 4, 7, 0, 9, 0, 5, 6, 7, 1, 0, 0, 0 };
     enum Like { Intact, Missing };
-    const struct {
-        const char *name, *file; // the file in the data set
-        std::function<void(Bytes*)> edit;
-        Like like = Missing;
-        int status = 0; // clang-format off
-    } cases[] = {
+    // clang-format off
+    const struct { const char *name, *file; std::function<void(Bytes*)> edit; Like like = Missing; int status = 0; } cases[] = {
         { "truncated header", "sc/backdrop.sc0", [](Bytes* b) { b->resize(20); } },
         { "payload past the end", "sc/floor.sc0", [](Bytes* b) { b->pop_back(); } },
         { "2 GiB claimed", "sc/tree.sc0", [](Bytes* b) { Put32(b, 12, 0x80000000u); } },
@@ -74,6 +92,31 @@ TEST_F(Hostile, BrokenDataLoadsWhatIsValidAndDrawsTheRest)
             EXPECT_NE(missing, intact) << "the file is not in view, so the case shows nothing";
             EXPECT_EQ(frame, missing) << "the broken file was not left out as a whole";
         }
+    }
+    // The configuration path is the first allocation: refused, the step fails (exit code -3) having loaded
+    // nothing. Any later one, a picture's block or a sprite check's marks, leaves exactly one picture
+    // out; the frames drawn without it and the tear-down stay sound.
+    std::string data = (folder_ / "data").string(), error;
+    FailAllocationAt(0);
+    ASSERT_TRUE(OpenDataFolder(data, &error)) << error;
+    const uint32_t calls = AllocationCalls();
+    const int all = LoadedPictures();
+    ASSERT_TRUE(CloseDataFolder(&error)) << error;
+    ASSERT_GT(calls, uint32_t(all)) << "every sprite check takes a block too";
+    for (uint32_t k = 1; k <= calls; ++k) {
+        const uint32_t allocs = AllocCount, releases = ReleaseCount;
+        FailAllocationAt(k);
+        ASSERT_EQ(OpenDataFolder(data, &error), k != 1) << "k=" << k;
+        EXPECT_EQ(k == 1 ? LoadConfig() : 0, 0) << "a second try after the failure works";
+        FailAllocationAt(0);
+        EXPECT_EQ(LoadedPictures(), k == 1 ? all : all - 1) << "k=" << k;
+        StartView(320, 240);
+        for (int frame = 0; frame < 3; ++frame)
+            StepAndDrawFrame(BufferPresenter);
+        EXPECT_TRUE(FrameGuardsIntact()) << "k=" << k;
+        EXPECT_TRUE(CloseDataFolder(&error)) << "k=" << k << ": " << error;
+        EXPECT_EQ(AllocCount - allocs, ReleaseCount - releases) << "k=" << k;
+        EXPECT_EQ(ConfigStatus, -1);
     }
 }
 

@@ -11,8 +11,11 @@ namespace {
 
 const auto Rgb = [](const RgbColour& c) { return Bytes { c.r, c.g, c.b }; };
 
-// Static colours at both ends are never chosen; a tie goes to the lower index.
-TEST(Palette, StaticColoursAroundThePictureColoursNeverChosen)
+// Static colours at both ends are never chosen; a tie goes to the lower index. Through the converter,
+// with a palette file test.pal beside the pictures: random colours; for a sprite, opacity walks round
+// the threshold in runs of several lengths. The picture read back is the input through the palette,
+// transparent where the input was, its kind told or guessed. No picture block may be left over.
+TEST_F(ToolTest, PaletteAndSc0DecodeOfEncodeIsTheQuantizedInputAndBadInputIsRefused)
 {
     RgbColour file[256] = {};
     file[20] = file[30] = { 100, 100, 100 };
@@ -28,46 +31,21 @@ TEST(Palette, StaticColoursAroundThePictureColoursNeverChosen)
         { { 255, 255, 255 }, 20 }, { { 40, 40, 40 }, 10 } };
     for (const auto& [colour, index] : nearest)
         EXPECT_EQ(NearestColour(p, colour), index) << ::testing::PrintToString(Rgb(colour));
-}
-
-// A palette file test.pal beside the pictures; no picture block may be left over.
-class Sc0Tool : public ToolTest {
-protected:
-    void SetUp() override
-    {
-        ToolTest::SetUp();
-        Bytes pal(768);
-        for (int i = 0; i < 768; ++i)
-            pal[i] = uint8_t(i * 37 ^ i >> 3);
-        ASSERT_TRUE(WriteFileBytes("test.pal", pal));
-        RgbColour file[256];
-        ASSERT_TRUE(LoadPalFile("test.pal", file));
-        EXPECT_EQ(Rgb(file[5]), Bytes(pal.begin() + 15, pal.begin() + 18));
-        palette_ = MakeProgramPalette(file);
-        base_ = AllocCount - ReleaseCount;
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(AllocCount - ReleaseCount, base_) << "a picture block was kept";
-        ToolTest::TearDown();
-    }
-    static int Run(std::vector<std::string> args) // the empty ones left out
-    {
+    Bytes pal(768);
+    for (int i = 0; i < 768; ++i)
+        pal[i] = uint8_t(i * 37 ^ i >> 3);
+    ASSERT_TRUE(WriteFileBytes("test.pal", pal));
+    ASSERT_TRUE(LoadPalFile("test.pal", file));
+    EXPECT_EQ(Rgb(file[5]), Bytes(pal.begin() + 15, pal.begin() + 18));
+    const RgbPalette palette = MakeProgramPalette(file);
+    const uint32_t base = AllocCount - ReleaseCount;
+    const auto run = [](std::vector<std::string> args) { // the empty ones left out
         std::vector<char*> argv;
         for (std::string& a : args)
             if (!a.empty())
                 argv.push_back(a.data());
         return Sc0Command(int(argv.size()), argv.data());
-    }
-    RgbPalette palette_;
-    uint32_t base_ = 0;
-};
-
-// Random colours; for a sprite, opacity walks round the threshold in runs of several lengths. The
-// picture read back is the input through the palette, transparent where the input was, its kind
-// told or guessed.
-TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
-{
+    };
     const std::tuple<std::string, int, int, bool, PictureKind> cases[] = { // named: decode is told the kind
         { "plain", 37, 23, true, PictureKind::Plain }, { "plain", 300, 2, false, PictureKind::Plain },
         { "floor", 256, 256, false, PictureKind::Floor }, { "sprite", 41, 17, false, PictureKind::Sprite }
@@ -82,14 +60,14 @@ TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
             const RgbColour in = { uint8_t(seed >> 16), uint8_t(seed >> 8), uint8_t(seed >> 24) };
             const uint8_t alpha = sprite ? uint8_t((n % 7 < 3) ? 127 + n % 3 : (n % 5 ? 255 : 0)) : 255;
             rgba.insert(rgba.end(), { in.r, in.g, in.b, alpha });
-            Bytes q = alpha >= 128 ? Rgb(palette_.entries[NearestColour(palette_, in)]) : Bytes(3, 0);
+            Bytes q = alpha >= 128 ? Rgb(palette.entries[NearestColour(palette, in)]) : Bytes(3, 0);
             if (sprite)
                 q.push_back(alpha >= 128 ? 255 : 0);
             want.insert(want.end(), q.begin(), q.end());
         }
         ASSERT_NE(stbi_write_png("in.png", width, height, 4, rgba.data(), width * 4), 0);
-        ASSERT_EQ(Run({ "encode", "in.png", "out.sc0", "--kind", kind, "--palette", "test.pal" }), 0);
-        ASSERT_EQ(Run({ "decode", "out.sc0", "back.png", "--palette", "test.pal", named ? "--kind" : "",
+        ASSERT_EQ(run({ "encode", "in.png", "out.sc0", "--kind", kind, "--palette", "test.pal" }), 0);
+        ASSERT_EQ(run({ "decode", "out.sc0", "back.png", "--palette", "test.pal", named ? "--kind" : "",
                       named ? kind : "" }),
             0);
         int w = 0, h = 0, channels = 0;
@@ -106,14 +84,11 @@ TEST_F(Sc0Tool, DecodeOfEncodeIsTheQuantizedInput)
     }
     // Thirteen bytes that are both a whole 13 x 1 plain picture and a sound sprite are guessed plain.
     ASSERT_TRUE(WriteFileBytes("both.sc0", MakeSc0(13, 1, { 4, 0, 0, 0, 0, 0, 0, 0, 77, 1, 0, 0, 0 })));
-    ASSERT_EQ(Run({ "decode", "both.sc0", "both.png", "--palette", "test.pal" }), 0);
+    ASSERT_EQ(run({ "decode", "both.sc0", "both.png", "--palette", "test.pal" }), 0);
     int w = 0, h = 0, channels = 0;
     ASSERT_TRUE(stbi_info("both.png", &w, &h, &channels));
     EXPECT_EQ(channels, 3);
-}
-
-TEST_F(Sc0Tool, BadInputIsRefused)
-{
+    // Bad input is refused, and leaves no output behind.
     ASSERT_NE(stbi_write_png("in.png", 8, 8, 4, Bytes(8 * 8 * 4, 128).data(), 32), 0);
     ASSERT_NE(stbi_write_png("nf.png", 256, 255, 1, Bytes(256 * 255, 9).data(), 256), 0);
     Bytes cut = MakeSc0(4, 4, Bytes(16, 12));
@@ -125,7 +100,7 @@ TEST_F(Sc0Tool, BadInputIsRefused)
     };
     for (const auto& [name, bytes] : files)
         ASSERT_TRUE(WriteFileBytes(name, bytes)); // clang-format off
-    const std::pair<std::vector<std::string>, int> cases[] = {
+    const std::pair<std::vector<std::string>, int> bad[] = {
         { {}, 2 }, { { "show", "in.png" }, 2 }, { { "decode", "small.sc0", "out", "--kind" }, 2 },
         { { "encode", "in.png", "out", "--kind", "plain" }, 1 }, // no palette
         { { "encode", "junk.png", "out", "--kind", "sprite", "--palette", "test.pal" }, 1 },
@@ -134,10 +109,11 @@ TEST_F(Sc0Tool, BadInputIsRefused)
         { { "decode", "broken.sc0", "out", "--kind", "sprite" }, 1 }, { { "decode", "small.sc0", "out", "--kind", "floor" }, 1 },
         { { "decode", "empty.sc0", "out", "--kind", "plain" }, 1 },
     }; // clang-format on
-    for (const auto& [args, status] : cases) {
-        EXPECT_EQ(Run(args), status) << ::testing::PrintToString(args);
+    for (const auto& [args, status] : bad) {
+        EXPECT_EQ(run(args), status) << ::testing::PrintToString(args);
         EXPECT_FALSE(fs::exists("out")) << "a failed command left output behind";
     }
+    EXPECT_EQ(AllocCount - ReleaseCount, base) << "a picture block was kept";
 }
 
 } // namespace

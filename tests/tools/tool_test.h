@@ -57,8 +57,7 @@ protected:
         fs::create_directories(folder_);
         previous_ = fs::current_path();
         fs::current_path(folder_);
-        std::string dir = (folder_ / "data").string();
-        char* argv[] = { dir.data() };
+        char dir[] = "data", *argv[] = { dir };
         ASSERT_EQ(MkdataCommand(1, argv), 0);
     }
     void TearDown() override
