@@ -70,6 +70,11 @@ TEST(SoundBank, TheInterruptionRuleAndTheRelease)
         EXPECT_EQ(Played, c.calls);
         EXPECT_TRUE(previous == c.previous && Playing == SoundSlotImage(c.playing)) << previous;
     }
+    ClearEffectLog(); // the log keeps the first 64 requests
+    for (int i = 0; i < 70; ++i)
+        PlayEffect(i % 5);
+    EXPECT_TRUE(EffectLogCount == EffectLogCapacity && EffectLog[EffectLogCapacity - 1] == 3)
+        << EffectLogCount;
     Played.clear();
     EXPECT_EQ(FreeSoundBank(), 0);
     EXPECT_EQ(Played, (Calls { "stop", "free 0", "free 2", "free 3", "free 4" })); // stopped before they go

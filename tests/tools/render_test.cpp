@@ -94,7 +94,7 @@ TEST_F(RenderTool, ArgumentsKeyScriptsAndTheirErrors)
         { "--viewport 127x200", 2, viewport }, { "--viewport 320x2049", 2, viewport }, { "--viewport 320", 2, viewport },
         { "--frames 0", 2, frames }, { "--frames 4294967297", 2, frames }, { "--frames 00000000002", 2, frames },
         { "--frames 0000000002 --trace", 0, "2 lines" }, { "--frames 1 --trace", 0, "1 lines" }, { "--frames", 2, "--frames needs a value" },
-        { "--view 1,2,3", 2, view }, { "--view 1,2,3,4,5", 2, view }, { "--view 1,2,3,2147483648", 2, view }, { "--bogus x", 2, "unknown argument --bogus" },
+        { "--view 1,2,3", 2, view }, { "--view 1,2,3,4,5", 2, view }, { "--view 1,2,3,2147483648", 2, view }, { "--view 1,2,-2147483649,4", 2, view }, { "--bogus x", 2, "unknown argument --bogus" },
         { "render --frames 2", 2, "--dir is required" }, { "--keys missing.keys", 1, "cannot read" }, { "--keys bad.keys", 1, "bad.keys: line 4" },
         { "--keys data", 1, "cannot read data" }, { "", 1, "screen usage 127x480 lies outside", "ScrUseXs=127" },
         { "", 1, "screen usage 2049x480 lies outside", "ScrUseXs=2049" }, { "", 1, "screen usage 640x127 lies outside", "ScrUseZs=127" },

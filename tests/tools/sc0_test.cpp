@@ -1,4 +1,5 @@
 // The picture converter: the program palette, PNG to .sc0 and back, the kind guess and bad input.
+#include <cmath>
 #include <stb_image.h>
 #include <stb_image_write.h>
 
@@ -31,6 +32,10 @@ TEST_F(ToolTest, PaletteAndSc0DecodeOfEncodeIsTheQuantizedInputAndBadInputIsRefu
         { { 255, 255, 255 }, 20 }, { { 40, 40, 40 }, 10 } };
     for (const auto& [colour, index] : nearest)
         EXPECT_EQ(NearestColour(p, colour), index) << ::testing::PrintToString(Rgb(colour));
+    for (int i = FirstPictureColour; i <= LastPictureColour;
+         ++i) // black to white, each grey to the nearest unit
+        EXPECT_EQ(Rgb(GreyRampPalette().entries[i]), Bytes(3, uint8_t(std::lround((i - 10) * 255 / 235.0))))
+            << i;
     Bytes pal(768);
     for (int i = 0; i < 768; ++i)
         pal[i] = uint8_t(i * 37 ^ i >> 3);
