@@ -68,18 +68,14 @@ protected:
 
 // The bank's requests as PlaySoundA calls: a try fails while another effect plays, so a repeat is
 // dropped and another effect is cut in after a stop (the rule itself: tests/core/sound_bank_test.cpp).
-TEST_F(SoundBank, TheRequestsBecomeTheseCalls)
+// Every file is loaded whole (k = 0) or, the k-th image refused its memory, all but that silent slot;
+// the release stops playback first and gives every block back.
+TEST_F(SoundBank, RequestsBecomeTheseCallsAndEveryImageButARefusedOneLoadsAndIsReleasedAfterAStop)
 {
     for (int slot : { 3, 3, 0, -1 })
         PlayEffect(slot);
     EXPECT_EQ(Played, (Calls { "try 3", "try 3", "try 0", "stop", "cut 0", "stop" }));
     EXPECT_EQ(Playing, nullptr);
-}
-
-// Every file is loaded whole (k = 0) or, the k-th image refused its memory, all but that silent slot;
-// the release stops playback first and gives every block back.
-TEST_F(SoundBank, LoadsEveryFileThatExistsButARefusedImageAndReleasesAfterAStop)
-{
     const int files[] = { 0, 2, 3, 4 };
     for (int k = 0; k <= 4; ++k) {
         FreeSoundBank();

@@ -27,10 +27,9 @@ std::vector<std::string> Lines(const std::string& text)
 // trigger the target and watch it fly, explode and respawn; step the eye height in a viewport
 // wider than the panorama; turn in one taller than it.
 using Replay = std::tuple<const char*, int32_t, const char*>; // name, frames, options
-const Replay Replays[]
-    = { { "walk", 150, "--viewport 256x192" }, { "target", 215, "--viewport 202x151" },
-          { "heights", 70, "--viewport 1100x128 --view 700,300,200,300" },
-          { "bands", 12, "--viewport 256x2048 --view 300,-200,300,100" } };
+const Replay Replays[] = { { "walk", 150, "--viewport 256x192" }, { "target", 215, "--viewport 202x151" },
+    { "heights", 70, "--viewport 1100x128 --view 700,300,200,300" },
+    { "bands", 12, "--viewport 256x2048 --view 300,-200,300,100" } };
 
 class RenderReplay : public ToolTest, public ::testing::WithParamInterface<Replay> { };
 

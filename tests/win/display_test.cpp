@@ -122,17 +122,14 @@ TEST_F(DisplayTest, FullScreenFramesLockTheViewportDrawAtTheLockedPitchAndEndWit
     std::vector<uint8_t> memory(size_t(Pitch) * 240, Untouched), picture;
     back.granted.lpSurface = memory.data(), back.granted.lPitch = Pitch;
     Activate();
-    const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt",
-                      flip = "primary.Flip";
-    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121",
-                      bottom = "back.Blt 160,358,480,360";
-    const Calls Cleared
-        = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
+    // clang-format off
+    const std::string restore = "primary.Restore", lock = "back.Lock", blt = "back.Blt", flip = "primary.Flip";
+    const std::string Lock = "back.Lock 160,120,480,360", top = "back.Blt 160,120,480,121", bottom = "back.Blt 160,358,480,360";
+    const Calls Cleared = { restore, "primary.Blt " + Whole, "back.Blt " + Whole }; // the surfaces restored, then filled
     const Calls Drawn = { "back.Unlock", "back.GetDC", "back.ReleaseDC", "primary.Flip" };
     const DWORD Memory = DDSD_LPSURFACE;
     const HRESULT Lost = DDERR_SURFACELOST;
     // rows: of the backdrop (0: none); fields: what the granted Lock describes
-    // clang-format off
     const struct { uint16_t rows; DWORD fields; Script script; int result; Calls log; } cases[] = {
         { 240, DDSD_LPSURFACE | DDSD_PITCH, {}, 0, Calls { Lock } + Drawn },
         { 240, Memory, { { lock, { DDERR_INVALIDRECT } } }, -1, { Lock } },

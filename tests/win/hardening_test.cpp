@@ -30,8 +30,7 @@ TEST_F(LauncherTest, GoAndTheJumpStartStartTheViewWithinTheLimitsOrComeBack)
     };
     // clang-format on
     for (const auto& c : cases) {
-        SCOPED_TRACE(
-            testing::Message() << c.jump << " " << c.style << " " << c.mode << " " << c.xs << "x" << c.zs);
+        SCOPED_TRACE(&c - cases);
         const auto choose = [&] { // after the Display page has made its own choice, for Go
             WinGStyle = c.style, SelectedMode = c.mode, ScrUseXs = c.xs, ScrUseZs = c.zs,
             PresenterResult = c.presenter;

@@ -31,6 +31,7 @@ inline Calls Boxes; // message boxes as "caption: text"
 inline Script Answers; // queued results per "object.Method"; DD_OK once a queue is empty
 inline int CursorShown = 0; // shows minus hides
 
+// clang-format off
 inline HRESULT Answer(const std::string& call, const std::string& details = "")
 {
     Log.push_back(details.empty() ? call : call + " " + details);
@@ -38,21 +39,9 @@ inline HRESULT Answer(const std::string& call, const std::string& details = "")
     const HRESULT result = queue.empty() ? DD_OK : queue.front();
     return queue.empty() ? result : (queue.pop_front(), result);
 }
-inline Calls operator+(Calls a, const Calls& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-inline int RecordBox(const char* text, const char* caption)
-{
-    Boxes.push_back(std::string(caption) + ": " + text);
-    return IDOK;
-}
-inline int WINAPI LogShowCursor(BOOL show)
-{
-    Log.push_back(show ? "ShowCursor 1" : "ShowCursor 0");
-    return CursorShown += show ? 1 : -1;
-}
+inline Calls operator+(Calls a, const Calls& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+inline int RecordBox(const char* text, const char* caption) { return Boxes.push_back(std::string(caption) + ": " + text), IDOK; }
+inline int WINAPI LogShowCursor(BOOL show) { return Log.push_back(show ? "ShowCursor 1" : "ShowCursor 0"), CursorShown += show ? 1 : -1; }
 // A mode record whose every field differs, so a record copied short or shifted shows.
 inline DDSURFACEDESC Mode(DWORD width, DWORD height, DWORD depth, DWORD tag = 0)
 {
@@ -62,19 +51,41 @@ inline DDSURFACEDESC Mode(DWORD width, DWORD height, DWORD depth, DWORD tag = 0)
     mode.dwWidth = width, mode.dwHeight = height, mode.ddpfPixelFormat.dwRGBBitCount = depth;
     return mode;
 }
-inline std::string Hex(DWORD value)
-{
-    char text[16];
-    return std::string(text, wsprintfA(text, "0x%lX", value));
-}
+inline std::string Hex(DWORD value) { char text[16]; return std::string(text, wsprintfA(text, "0x%lX", value)); }
 inline std::string Place(const RECT* r)
 {
     char text[64] = "whole surface";
-    return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom))
-             : text;
+    return r ? std::string(text, wsprintfA(text, "%ld,%ld,%ld,%ld", r->left, r->top, r->right, r->bottom)) : text;
 }
+inline std::string Text(HWND window) { char text[4096]; return std::string(text, GetWindowTextA(window, text, sizeof text)); }
+// Handles every waiting message; the code of a quit among them, or -1.
+inline WPARAM DrainMessages()
+{
+    WPARAM quit = WPARAM(-1);
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&message))
+        quit = message.message == WM_QUIT ? message.wParam : quit;
+    return quit;
+}
+// Puts each process-wide record it was handed back as it found it, when the test ends.
+struct Kept : std::vector<std::function<void()>> {
+    template <typename... T> void operator()(T&... records) { (push_back([&records, saved = records] { records = saved; }), ...); }
+    ~Kept() { for (; !empty(); pop_back()) back()(); }
+};
 
-// clang-format off
+// The presenters, the music and the reactivation log what they were asked; presenters fail on request.
+inline int PresenterResult = 0;
+inline int LogPresenter(const char* which)
+{
+    Log.push_back(std::string(which) + " " + std::to_string(Projection.ProjXs) + "x" + std::to_string(Projection.ProjZs)
+        + (IsWindowVisible(ViewWindow) ? "" : " unseen"));
+    return PresenterResult;
+}
+inline Calls Started(const std::string& presenter)
+{
+    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0", "reactivate" };
+}
+// What closing an open full-screen view calls.
+inline const Calls Closed = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode", "dd.SetCooperativeLevel 0x8", "ShowCursor 1" };
 // The answer, and the object handed out when it is DD_OK.
 template <typename T> HRESULT HandOut(HRESULT answer, T** made, T* object) { return *made = answer == DD_OK ? object : nullptr, answer; }
 #define NO(method, ...) STDMETHOD(method)(__VA_ARGS__) override { return DDERR_UNSUPPORTED; }
@@ -179,28 +190,14 @@ public:
 #undef UNKNOWN
 // clang-format on
 
-// Puts each process-wide record it was handed back as it found it, when the test ends.
-struct Kept : std::vector<std::function<void()>> {
-    template <typename... T> void operator()(T&... records)
-    {
-        (push_back([&records, saved = records] { records = saved; }), ...);
-    }
-    ~Kept()
-    {
-        for (; !empty(); pop_back())
-            back()();
-    }
-};
-
 // The display records wired to fakes: a 640 x 480 mode, a 320 x 240 viewport, an empty backdrop.
 class DisplayTest : public ::testing::Test {
 protected:
+    // clang-format off
     void SetUp() override
     {
-        keep(DirectDrawObject, DirectDrawCreateFunction, SysMessageBox, ShowCursorFunction, ViewWindow,
-            WinGStyle, LastModeXs);
-        keep(LastModeZs, Projection, Backdrop, ProgramPalette, PrimarySurface, BackSurface, FullScreenPalette,
-            FullScreenStatus);
+        keep(DirectDrawObject, DirectDrawCreateFunction, SysMessageBox, ShowCursorFunction, ViewWindow, WinGStyle, LastModeXs);
+        keep(LastModeZs, Projection, Backdrop, ProgramPalette, PrimarySurface, BackSurface, FullScreenPalette, FullScreenStatus);
         dd.primary = &primary, dd.palette = &palette, primary.attached = &back;
         DirectDrawObject = &dd, SysMessageBox = RecordBox, ShowCursorFunction = LogShowCursor;
         ViewWindow = reinterpret_cast<HWND>(0x5150);
@@ -211,24 +208,17 @@ protected:
         Log.clear(), Boxes.clear(), Answers.clear();
         GetCurrentDirectoryA(MAX_PATH, previous);
     }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(previous);
-        RemoveDirectoryA(directory.c_str()); // none: a harmless failure
-    }
+    void TearDown() override { SetCurrentDirectoryA(previous), RemoveDirectoryA(directory.c_str()); }
     // The state a successful InitFullScreen leaves, without its calls.
-    void Activate()
-    {
-        PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette, FullScreenStatus = 0;
-    }
+    void Activate() { PrimarySurface = &primary, BackSurface = &back, FullScreenPalette = &palette, FullScreenStatus = 0; }
     // A fresh, empty current directory of the test's own, removed when the test ends.
     void InFreshDirectory()
     {
-        directory = "quarvel-" + std::to_string(GetCurrentProcessId()) + "-"
-            + testing::UnitTest::GetInstance()->current_test_info()->name();
+        directory = "quarvel-" + std::to_string(GetCurrentProcessId()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA(directory.c_str(), nullptr);
         SetCurrentDirectoryA(directory.c_str());
     }
+    // clang-format on
 
     Kept keep;
     FakeDirectDraw dd;
@@ -238,86 +228,39 @@ protected:
     char previous[MAX_PATH]; // the current directory, put back when the test ends
 };
 
-// The presenters, the music and the reactivation log what they were asked; presenters fail on request.
-inline int PresenterResult = 0;
-inline int LogPresenter(const char* which)
-{
-    Log.push_back(std::string(which) + " " + std::to_string(Projection.ProjXs) + "x"
-        + std::to_string(Projection.ProjZs) + (IsWindowVisible(ViewWindow) ? "" : " unseen"));
-    return PresenterResult;
-}
-inline Calls Started(const std::string& presenter)
-{
-    return { presenter, "music open sequencer!mus\\3d.mid alias midifile", "music play midifile from 0",
-        "reactivate" };
-}
-// What closing an open full-screen view calls.
-inline const Calls Closed = { "primary.Release", "palette.Release", "dd.RestoreDisplayMode",
-    "dd.SetCooperativeLevel 0x8", "ShowCursor 1" };
-
-inline std::string Text(HWND window)
-{
-    char text[4096];
-    return std::string(text, GetWindowTextA(window, text, sizeof text));
-}
-
-// Handles every waiting message; the code of a quit among them, or -1.
-inline WPARAM DrainMessages()
-{
-    WPARAM quit = WPARAM(-1);
-    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&message))
-        quit = message.message == WM_QUIT ? message.wParam : quit;
-    return quit;
-}
-
 class LauncherTest : public DisplayTest {
 protected:
+    // clang-format off
     void SetUp() override
     {
         DisplayTest::SetUp();
-        keep(Launcher, CurrentPage, JumpToDX, ScrUseXs, ScrUseZs, SelectedMode, RunFlags, DesktopWidth,
-            DesktopHeight);
-        keep(ModeCatalogue, ModeCount, MusicCommand, ReactivateDisplayFunction, InitFullScreenFunction,
-            InitWindowViewFunction);
-        keep(RenderFrameFunction);
-        for (TabPage& page : TabPages)
-            keep(page);
+        keep(Launcher, CurrentPage, JumpToDX, ScrUseXs, ScrUseZs, SelectedMode, RunFlags, DesktopWidth, DesktopHeight);
+        keep(ModeCatalogue, ModeCount, MusicCommand, ReactivateDisplayFunction, InitFullScreenFunction, InitWindowViewFunction, RenderFrameFunction);
+        for (TabPage& page : TabPages) keep(page);
         MusicCommand = [](const char* command) { Log.push_back(std::string("music ") + command); };
         ReactivateDisplayFunction = [] { Log.push_back("reactivate"); };
         InitFullScreenFunction = [] { return LogPresenter("full screen"); };
         InitWindowViewFunction = [] { return LogPresenter("window"); };
-        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240, DesktopWidth = 1024,
-        DesktopHeight = 768;
+        PresenterResult = 0, JumpToDX = 0, ScrUseXs = 320, ScrUseZs = 240, DesktopWidth = 1024, DesktopHeight = 768;
         RunFlags = RunFlagClosed;
-        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8),
-            Mode(1024, 768, 8) });
+        UseCatalogue({ Mode(320, 200, 8), Mode(640, 480, 8), Mode(640, 480, 16), Mode(800, 600, 8), Mode(1024, 768, 8) });
         ASSERT_EQ(InitViewWindow(GetModuleHandleA(nullptr)), 0);
     }
-    void TearDown() override
-    {
-        DestroyWindow(launcher); // none: a harmless failure
-        FreeViewWindow();
-        DrainMessages();
-        DisplayTest::TearDown();
-    }
+    void TearDown() override { DestroyWindow(launcher), FreeViewWindow(), DrainMessages(), DisplayTest::TearDown(); }
     void UseCatalogue(std::vector<DDSURFACEDESC> modes)
     {
         catalogue = std::move(modes);
-        ModeCatalogue = catalogue.empty() ? nullptr : catalogue.data();
-        ModeCount = int32_t(catalogue.size());
+        ModeCatalogue = catalogue.empty() ? nullptr : catalogue.data(), ModeCount = int32_t(catalogue.size());
     }
     HWND OpenLauncher()
     {
         DestroyWindow(launcher);
-        return Launcher = launcher = CreateDialogParamA(
-                   GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
+        return Launcher = launcher = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(104), nullptr, LauncherDialogProc, 0);
     }
     HWND Tab() const { return GetDlgItem(launcher, 1011); }
     HWND Control(int id) const { return GetDlgItem(CurrentPage, id); }
-    void Press(HWND dialog, int id)
-    {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-    }
+    void Press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id))); }
+    // clang-format on
 
     HWND launcher = nullptr;
     std::vector<DDSURFACEDESC> catalogue;
