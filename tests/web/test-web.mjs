@@ -118,7 +118,9 @@ test('a key script replays to the frames of quarvel-tool render', async () => {
     const page = await open(`?data=${data}&keys=keys/${keys}.keys&frames=${frames}&viewport=${viewport}`);
     if (keys === 'walk' && data === '.') { // live keys wait while a replay runs
       await settled(page, ['running']);
-      await page.keyboard.press('ArrowLeft');
+      await page.keyboard.down('ArrowLeft');
+      await page.waitForTimeout(300);
+      await page.keyboard.up('ArrowLeft');
     }
     const state = await settled(page, ['ended', 'failed']);
     assert.deepEqual([state.state, state.frame], ['ended', String(frames)], `${data} ${keys}: ${state.code}`);
