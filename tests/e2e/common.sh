@@ -23,6 +23,12 @@ start() {
   (cd "$1" && exec "$WINELOADER" "$PROGRAM" >"$work/$2.log" 2>&1) &
   program=$!
 }
+# sdl_window: quarvel-sdl's window once it stays (its renderer may make it anew after the first).
+sdl_window() {
+  timeout 20 xdotool search --sync --all --pid $program --name Quarvel >/dev/null || return
+  sleep 1
+  xdotool search --all --pid $program --name Quarvel | tail -1
+}
 # ends NAME [CODE]: the program ends within 60 s with CODE (0).
 ends() {
   timeout 60 tail --pid="$program" -f /dev/null || fail "$1: the program did not end"
